@@ -7,7 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <csignal>
+#include <sys/resource.h>
 
 TEST(FileIO, AtomicWriteReplacesWholeFile)
 {
@@ -24,18 +25,29 @@ TEST(FileIO, AtomicWriteReplacesWholeFile)
 
 TEST(FileIO, FailedWriteKeepsThePreviousFile)
 {
-    if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
     QTemporaryDir dir;
     const QString path = dir.filePath("keep.dat");
     ASSERT_TRUE(WriteFileAtomically(path, QByteArray("precious")));
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+
+    // Simulate a full disk: limit the file size this process may write, so the write fails
+    // half-way (EFBIG instead of the signal).
+    struct rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     QString error;
-    EXPECT_FALSE(WriteFileAtomically(path, QByteArray("new"), &error));
+    const bool written = WriteFileAtomically(path, QByteArray(100000, 'x'), &error);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(written);
     EXPECT_FALSE(error.isEmpty());
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QByteArray bytes;
     ASSERT_TRUE(ReadWholeFile(path, bytes));
     EXPECT_EQ(bytes, QByteArray("precious"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1); // no temporary left behind
 }
 
 TEST(FileIO, WriteIntoMissingFolderFails)
