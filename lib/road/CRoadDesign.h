@@ -1,0 +1,76 @@
+#pragma once
+
+#include "platform/Color.h"
+#include "platform/Export.h"
+#include "road/CRoadElement.h"
+#include "road/SurveyCoord.h"
+
+#include <QString>
+#include <vector>
+
+class CRoadDesign_Element;
+
+// A candidate answer of the inverse query.
+struct PegOffsetData
+{
+    double peg = 0.0;
+    double offset = 0.0;
+};
+
+// One line of a stake file.
+struct RoadCoordinate
+{
+    int type = 0; // 0 main point, 2 interval stake
+    QString name;
+    QString note; // station formatted "%.4f"
+    double mileage = 0.0;
+    double x = 0.0;
+    double y = 0.0;
+    double h = 0.0;
+    double azimuth = 0.0; // radians
+};
+
+// The computed alignment: a chain of computed elements with its main points and extent. Answers
+// station/offset queries both ways and exports stake files.
+class TESVANE_API CRoadDesign
+{
+public:
+    CRoadDesign() = default;
+    virtual ~CRoadDesign() = default;
+
+    int LoadRoadData(CRoadDesign_Element* route);
+    int LoadTDFEFile(const QString& path);
+    int IsLoad() const { return m_Loaded; }
+    void UnLoad();
+
+    int GetRange(double& minX, double& maxX, double& minY, double& maxY, int recompute);
+    int GetAngleAndXY(double station, double& x, double& y, double& bearing, double offset) const;
+    int GetPegAndOffset(double x, double y, double& station, double& offset, int useWindow,
+                        double nearStation) const;
+    int Export(const QString& path, double interval, double offset, int mode);
+    int ValidateCalculate(const QString& path);
+
+    void SetPegLimitPar(int on, double from, double to);
+    static int CheckPegLimit(double station, double a, double b);
+    void SetRoadColor(unsigned long color) { m_RoadColor = color; }
+
+    // Radians <-> packed degrees.minutes-seconds (DDD.MMSSffff): mode 0 packs, 1 unpacks.
+    static double RAD(double value, int mode);
+
+    std::vector<SurveyCoord> m_MainPoints;
+    double m_MinX = 0.0;
+    double m_MaxX = 0.0;
+    double m_MinY = 0.0;
+    double m_MaxY = 0.0;
+    int m_Loaded = 0;
+    unsigned long m_RoadColor = 0;
+    std::vector<CRoadElement> m_RoadElements;
+    int m_PegLimitOn = 0;
+    double m_PegLimitFrom = 0.0;
+    double m_PegLimitTo = 0.0;
+    QString m_RoadName;
+    double m_StartMileage = 0.0;
+
+protected:
+    int Calculate();
+};

@@ -1,0 +1,98 @@
+#include "road/RouteText.h"
+
+#include "platform/FileIO.h"
+#include "platform/TextCodec.h"
+
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+QStringList SplitTextLines(const QString& text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i)
+    {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\n') && c != QLatin1Char('\r')) continue;
+        lines.append(text.mid(start, i - start));
+        if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n')) ++i;
+        start = i + 1;
+    }
+    if (start < n) lines.append(text.mid(start));
+    return lines;
+}
+
+bool ReadAnsiTextFile(const QString& path, QString& text)
+{
+    QByteArray bytes;
+    if (!ReadWholeFile(path, bytes)) return false;
+    // Text files never hold NULs; a C reader would stop at the first one.
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul >= 0) bytes.truncate(nul);
+    text = FromAnsi(bytes);
+    return true;
+}
+
+bool WriteAnsiTextFile(const QString& path, const QString& text)
+{
+    return WriteFileAtomically(path, ToAnsi(text));
+}
+
+QStringList SplitFields(const QString& values, int minimumCount)
+{
+    QStringList fields = values.split(QLatin1Char(','));
+    while (fields.size() < minimumCount) fields.append(QString());
+    return fields;
+}
+
+double LeadingNumber(const QString& text)
+{
+    // Scanned by hand rather than with strtod, whose decimal point follows the process locale
+    // (a program running in a German locale would read "12.5" as 12).
+    const QByteArray latin = text.toLatin1();
+    const char* p = latin.constData();
+    const char* const end = p + latin.size();
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) negative = (*p++ == '-');
+    const char* const digitsStart = p;
+    bool anyDigit = false;
+    while (p < end && std::isdigit(static_cast<unsigned char>(*p))) { ++p; anyDigit = true; }
+    if (p < end && *p == '.')
+    {
+        ++p;
+        while (p < end && std::isdigit(static_cast<unsigned char>(*p))) { ++p; anyDigit = true; }
+    }
+    if (!anyDigit) return 0.0;
+    const char* mantissaEnd = p;
+    if (p < end && (*p == 'e' || *p == 'E'))
+    {
+        const char* q = p + 1;
+        if (q < end && (*q == '+' || *q == '-')) ++q;
+        if (q < end && std::isdigit(static_cast<unsigned char>(*q)))
+        {
+            while (q < end && std::isdigit(static_cast<unsigned char>(*q))) ++q;
+            mantissaEnd = q;
+        }
+    }
+    double v = 0.0;
+    const auto result = std::from_chars(digitsStart, mantissaEnd, v, std::chars_format::general);
+    if (result.ec != std::errc() || !std::isfinite(v)) return 0.0;
+    return negative ? -v : v;
+}
+
+int LeadingInteger(const QString& text)
+{
+    const QByteArray latin = text.toLatin1();
+    const char* begin = latin.constData();
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(begin, &end, 10);
+    if (end == begin || errno == ERANGE || v > INT_MAX || v < INT_MIN) return 0;
+    return static_cast<int>(v);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/Export.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Text helpers shared by the readers and writers of route, curve exchange and stake files.
+
+// Splits file text into lines. A line ends at CR LF, LF or CR alone, so files from any system
+// read alike; every line is kept, including a last line without a line end, and no line keeps
+// a line-end character.
+TESVANE_API QStringList SplitTextLines(const QString& text);
+
+// Reads a whole text file in the ANSI code page. False when the file is missing or unreadable.
+TESVANE_API bool ReadAnsiTextFile(const QString& path, QString& text);
+
+// Writes text (lines already ended with "\r\n") in the ANSI code page, atomically: the previous
+// file stays intact if anything fails.
+TESVANE_API bool WriteAnsiTextFile(const QString& path, const QString& text);
+
+// Splits a record's value part at commas; fields past the end are empty.
+TESVANE_API QStringList SplitFields(const QString& values, int minimumCount);
+
+// The decimal number at the start of the text (leading blanks skipped), as C's strtod reads it:
+// "12.5abc" gives 12.5, text that does not start with a number gives 0. Never NaN or infinite:
+// such text gives 0 too, so a corrupt file cannot poison the geometry.
+TESVANE_API double LeadingNumber(const QString& text);
+// The same for a decimal integer ("12abc" gives 12); out-of-range values give 0.
+TESVANE_API int LeadingInteger(const QString& text);
