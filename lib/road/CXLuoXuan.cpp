@@ -1,0 +1,133 @@
+#include "road/CXLuoXuan.h"
+
+#include "road/ClothoidSeries.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+constexpr double kPi = 3.14159265358979323846264338327950;
+}
+
+int CXLuoXuan::SetPars(double x, double y, double bearing, double length, double startRadius, double endRadius)
+{
+    if (std::fabs(startRadius - endRadius) < 0.001 || !(startRadius * endRadius > 0.0))
+    {
+        m_valid = 0;
+        return 0;
+    }
+    const double r1 = std::fabs(startRadius);
+    const double r2 = std::fabs(endRadius);
+    m_turnRight = startRadius > 0.0 ? 1 : 0;
+    m_direction = r1 > r2 ? 1 : 0;
+    m_length = length;
+    m_givenX = x;
+    m_givenY = y;
+    m_givenBearing = bearing;
+
+    // When the curvature falls along the element the series is laid against the direction of
+    // travel.
+    const double workingBearing = m_direction == 1 ? bearing : bearing + kPi;
+    m_a2 = length * r1 * r2 / std::fabs(r1 - r2);
+    m_startDistance = m_a2 / r1;
+    m_originBearing = workingBearing - m_startDistance * m_startDistance / (2.0 * m_a2);
+    double u = 0.0, v = 0.0;
+    ClothoidSeries::Point(m_startDistance, m_a2, 6, u, v);
+    const double c = std::cos(m_originBearing);
+    const double s = std::sin(m_originBearing);
+    m_originX = x - c * u + s * v;
+    m_originY = y - s * u - c * v;
+    m_valid = 1;
+    return 1;
+}
+
+void CXLuoXuan::GetVXY(double l, double& bearing, double& x, double& y, double offset) const
+{
+    if (!m_valid)
+        return;
+    ClothoidSeries::Placement p;
+    p.a2 = m_a2;
+    p.originX = m_originX;
+    p.originY = m_originY;
+    p.originBearing = m_originBearing;
+    p.givenX = m_givenX;
+    p.givenY = m_givenY;
+    p.givenBearing = m_givenBearing;
+    p.forward = m_direction == 1;
+    p.mirrored = m_turnRight != m_direction;
+    const double s = m_direction == 1 ? m_startDistance + l : m_startDistance - l;
+    ClothoidSeries::Evaluate(p, s, offset, bearing, x, y);
+}
+
+int CXLuoXuan::Compute(double x, double y, double& l, double& offset) const
+{
+    if (!m_valid)
+        return 0;
+
+    double qx = x, qy = y;
+    if (m_turnRight != m_direction)
+        ClothoidSeries::Reflect(m_givenX, m_givenY, m_givenBearing, qx, qy);
+    const double c = std::cos(m_originBearing);
+    const double sn = std::sin(m_originBearing);
+    const double dx = qx - m_originX;
+    const double dy = qy - m_originY;
+    const double u = c * dx + sn * dy;
+    const double v = c * dy - sn * dx;
+
+    // Damped Newton on the normal-foot function. The function is singular at the zero-curvature
+    // point (s = 0), so any step that produces a non-finite value is treated like a rejected one:
+    // restart from the distance of the point with a smaller damping.
+    const double restart = [&] {
+        const double r = std::hypot(u, v);
+        return r < 1e-6 ? 1e-5 : r;
+    }();
+    double s = u == 0.0 ? 1e-5 : u;
+    double lambda = 1.0;
+    for (int k = 0; k < 100;)
+    {
+        const double f0 = ClothoidSeries::Fx(s, u, v, m_a2);
+        const double slope = ClothoidSeries::Fxl(s, u, v, m_a2);
+        const double next = s - lambda * f0 / slope;
+        const double f1 = ClothoidSeries::Fx(next, u, v, m_a2);
+        const bool finite = std::isfinite(f0) && std::isfinite(next) && std::isfinite(f1);
+        if (finite && 0.5 * std::fabs(f0) <= std::fabs(f1) && std::fabs(f1) <= std::fabs(f0))
+        {
+            const bool converged = std::fabs(next - s) < 1e-5;
+            s = next;
+            if (converged)
+                break;
+        }
+        else
+        {
+            lambda /= 2.0;
+            s = restart;
+        }
+        ++k;
+    }
+
+    // The damped iteration converges only linearly and stops on a 1e-5 step, and for points some
+    // way off the element it can settle on another branch of the spiral or run out of
+    // iterations; finish on the exact foot condition of the series curve, keeping the
+    // iteration's answer if that finds nothing.
+    const double sStart = m_startDistance;
+    const double sEnd = m_direction == 1 ? m_startDistance + m_length : m_startDistance - m_length;
+    double refined = s;
+    if (ClothoidSeries::SolveFoot(m_a2, u, v, std::min(sStart, sEnd), std::max(sStart, sEnd), refined))
+        s = refined;
+    if (!std::isfinite(s))
+        return 0;
+
+    l = m_direction == 1 ? s - m_startDistance : m_startDistance - s;
+
+    double pb = 0.0, px = 0.0, py = 0.0;
+    GetVXY(l, pb, px, py, 0.0);
+    offset = std::hypot(x - px, y - py);
+    if ((y - py) * std::cos(pb) - (x - px) * std::sin(pb) < 0.0)
+        offset = -offset;
+
+    // A point on the start line may come out a rounding error before it.
+    if (l < -1e-6)
+        return 0;
+    return l - m_length <= 0.01 ? 1 : 0;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/Export.h"
+
+// A transition between two circles of different radius (same turn direction): the piece of a
+// clothoid between the points where its radius is R1 and R2.
+class TESVANE_API CXLuoXuan
+{
+public:
+    CXLuoXuan() = default;
+    CXLuoXuan(const CXLuoXuan&) = default;
+    CXLuoXuan& operator=(const CXLuoXuan&) = default;
+    virtual ~CXLuoXuan() = default;
+
+    // 0 (element invalid) when |R1 − R2| < 0.001 or the radii are not both non-zero with the
+    // same sign; else 1.
+    int SetPars(double x, double y, double bearing, double length, double startRadius, double endRadius);
+
+    // Point and tangent bearing at distance l from the start, shifted by `offset` (positive to
+    // the right). The bearing lies in [0, 2π].
+    void GetVXY(double l, double& bearing, double& x, double& y, double offset) const;
+
+    // Distance along the element and signed offset of (x, y). 1 when the point lies beside the
+    // element, else 0.
+    int Compute(double x, double y, double& l, double& offset) const;
+
+    int IsValid() const { return m_valid; }
+
+private:
+    double m_a2 = 0.0;            // A²
+    double m_originBearing = 0.0; // tangent bearing at the zero-curvature point
+    double m_originX = 0.0;       // zero-curvature point of the underlying clothoid
+    double m_originY = 0.0;
+    double m_startDistance = 0.0; // clothoid distance of the element's start from that point
+    double m_length = 0.0;
+    double m_givenBearing = 0.0;
+    double m_givenX = 0.0;
+    double m_givenY = 0.0;
+    int m_valid = 0;
+    int m_direction = 1; // 1: curvature grows along the element (|R1| > |R2|)
+    int m_turnRight = 1;
+};

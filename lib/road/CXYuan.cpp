@@ -1,0 +1,152 @@
+#include "road/CXYuan.h"
+
+#include <cmath>
+
+namespace
+{
+constexpr double kPi = 3.14159265358979323846264338327950;
+constexpr double kTwoPi = 2.0 * kPi;
+
+// Centre angles and bearings of a circle are kept in (1e-6, 2π + 1e-6], so that a bearing of
+// exactly 0 reads as 2π.
+double NormaliseAngle(double a)
+{
+    if (!std::isfinite(a))
+        return a;
+    if (std::fabs(a) > 64.0 * kTwoPi)
+        a = std::fmod(a, kTwoPi);
+    while (a > kTwoPi + 1e-6)
+        a -= kTwoPi;
+    while (a < 1e-6)
+        a += kTwoPi;
+    return a;
+}
+} // namespace
+
+int CXYuan::SetPars(double x, double y, double bearing, double length, double radius)
+{
+    if (std::fabs(radius) < 1e-6)
+    {
+        m_valid = 0;
+        return 0;
+    }
+    m_startX = x;
+    m_startY = y;
+    m_startBearing = bearing;
+    m_length = length;
+    m_radius = std::fabs(radius);
+    m_turnRight = radius > 0.0 ? 1 : 0;
+    if (m_turnRight)
+    {
+        m_centreX = x - m_radius * std::sin(bearing);
+        m_centreY = y + m_radius * std::cos(bearing);
+    }
+    else
+    {
+        m_centreX = x + m_radius * std::sin(bearing);
+        m_centreY = y - m_radius * std::cos(bearing);
+    }
+    m_valid = 1;
+
+    double endBearing = 0.0, endX = 0.0, endY = 0.0;
+    GetVXY(length, endBearing, endX, endY, 0.0);
+    m_startAngle = std::atan2(y - m_centreY, x - m_centreX);
+    if (m_startAngle < 1e-6)
+        m_startAngle += kTwoPi;
+    m_endAngle = std::atan2(endY - m_centreY, endX - m_centreX);
+    if (m_endAngle < 1e-6)
+        m_endAngle += kTwoPi;
+    return 1;
+}
+
+void CXYuan::GetVXY(double l, double& bearing, double& x, double& y, double offset) const
+{
+    if (!m_valid)
+        return;
+    double theta = 0.0;
+    if (m_turnRight)
+    {
+        theta = m_startBearing + l / m_radius;
+        x = m_centreX + (m_radius - offset) * std::sin(theta);
+        y = m_centreY - (m_radius - offset) * std::cos(theta);
+    }
+    else
+    {
+        theta = m_startBearing - l / m_radius;
+        x = m_centreX - (m_radius + offset) * std::sin(theta);
+        y = m_centreY + (m_radius + offset) * std::cos(theta);
+    }
+    bearing = NormaliseAngle(theta);
+}
+
+int CXYuan::Compute(double x, double y, double& l, double& offset) const
+{
+    if (!m_valid)
+        return 0;
+
+    const double rho = std::hypot(x - m_centreX, y - m_centreY);
+    if (rho < 1e-6)
+    {
+        l = 0.0;
+        offset = m_turnRight ? m_radius : -m_radius;
+        return 1;
+    }
+
+    double phi = std::atan2(y - m_centreY, x - m_centreX);
+    if (phi < 1e-6)
+        phi += kTwoPi;
+    const bool nearSide = JudgeInRange(phi, m_startAngle, m_endAngle, 1) != 0;
+    if (!nearSide && !JudgeInRange(phi, m_startAngle, m_endAngle, 0))
+        return 0;
+
+    offset = m_turnRight ? m_radius - rho : rho - m_radius;
+
+    // Angle turned from the start, positive in the direction of travel. A point beyond the
+    // centre belongs to the arc point opposite it. The angle is kept signed and wrapped so that
+    // a point within the range tolerance before the start gets a small negative distance rather
+    // than one near πR or 2πR, and so that arcs of more than half a turn keep their far part.
+    double delta = m_turnRight ? phi - m_startAngle : m_startAngle - phi;
+    if (!nearSide)
+        delta -= kPi;
+    const double lowest = -1e-3;
+    while (delta < lowest)
+        delta += kTwoPi;
+    while (delta >= kTwoPi + lowest)
+        delta -= kTwoPi;
+    if (std::fabs(delta) < 1e-6)
+        delta = 0.0;
+    l = delta * m_radius;
+
+    double pb = 0.0, px = 0.0, py = 0.0;
+    GetVXY(l, pb, px, py, 0.0);
+    if ((m_centreX - px) * (m_centreX - x) < 0.0 || (m_centreY - py) * (m_centreY - y) < 0.0)
+        offset = m_turnRight ? m_radius + rho : -(m_radius + rho);
+
+    return l - m_length <= 0.01 ? 1 : 0;
+}
+
+int CXYuan::JudgeInRange(double phi, double startAngle, double endAngle, int side) const
+{
+    if (side == 0)
+    {
+        phi += kPi;
+        if (phi > kTwoPi + 1e-6)
+            phi -= kTwoPi;
+    }
+    const double t = 1e-4;
+    if (std::fabs(phi - startAngle) < t || std::fabs(phi - endAngle) < t)
+        return 1;
+
+    const double span = endAngle - startAngle;
+    if (m_turnRight)
+    {
+        if (span > t)
+            return (phi - startAngle > t && phi - endAngle < t) ? 1 : 0;
+        // The arc passes through centre angle 0.
+        return (phi - startAngle > t || phi - endAngle < t) ? 1 : 0;
+    }
+    if (span >= t)
+        // A left-turning arc passes through centre angle 0 when its end angle is the larger.
+        return (phi - startAngle < t || phi - endAngle > t) ? 1 : 0;
+    return (phi - endAngle > t && phi - startAngle < t) ? 1 : 0;
+}
