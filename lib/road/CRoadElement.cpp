@@ -55,7 +55,7 @@ bool TransitionPoint(const CRoadElement& e, TransitionShape shape, double l, dou
     case TransitionShape::BetweenCircles:
     {
         CXLuoXuan curve;
-        if (!curve.SetPars(e.m_startX, e.m_startY, e.m_startBearing, e.m_length, e.m_startRadius, e.m_endRadius))
+        if (!curve.SetPars(e.m_StartX, e.m_StartY, e.m_StartBearing, e.m_Length, e.m_StartRadius, e.m_EndRadius))
             return false;
         curve.GetVXY(l, bearing, x, y, offset);
         return true;
@@ -65,8 +65,8 @@ bool TransitionPoint(const CRoadElement& e, TransitionShape shape, double l, dou
     {
         const bool toLine = shape == TransitionShape::CircleToLine;
         CXHuanQu curve;
-        if (!curve.SetPars(e.m_startX, e.m_startY, e.m_startBearing, e.m_length,
-                           toLine ? e.m_startRadius : e.m_endRadius, toLine ? 0 : 1))
+        if (!curve.SetPars(e.m_StartX, e.m_StartY, e.m_StartBearing, e.m_Length,
+                           toLine ? e.m_StartRadius : e.m_EndRadius, toLine ? 0 : 1))
             return false;
         curve.GetVXY(l, bearing, x, y, offset);
         return true;
@@ -80,23 +80,23 @@ bool TransitionPoint(const CRoadElement& e, TransitionShape shape, double l, dou
 
 int CRoadElement::AddPar(unsigned int kind, double a, double b)
 {
-    m_kind = static_cast<int>(kind);
+    m_Kind = static_cast<int>(kind);
     switch (kind)
     {
     case StartPoint:
-        m_startX = b;
-        m_startY = a;
+        m_StartX = b;
+        m_StartY = a;
         return 1;
     case Straight:
-        m_length = a;
-        m_startBearing = b * kPi / 180.0;
+        m_Length = a;
+        m_StartBearing = b * kPi / 180.0;
         return 1;
     case CircularCurve:
-        m_length = a;
-        m_startRadius = b;
+        m_Length = a;
+        m_StartRadius = b;
         return a > 1e-10 ? 1 : 0;
     case Transition:
-        m_length = a;
+        m_Length = a;
         return a > 1e-10 ? 1 : 0;
     default:
         return 0;
@@ -105,44 +105,44 @@ int CRoadElement::AddPar(unsigned int kind, double a, double b)
 
 int CRoadElement::Compute()
 {
-    switch (m_kind)
+    switch (m_Kind)
     {
     case StartPoint:
-        m_endX = m_startX;
-        m_endY = m_startY;
-        m_endStation = m_startStation;
+        m_EndX = m_StartX;
+        m_EndY = m_StartY;
+        m_EndStation = m_StartStation;
         return 1;
     case Straight:
     {
         CXLine line;
-        line.SetPars(m_startX, m_startY, m_startBearing, m_length);
-        line.GetVXY(m_length, m_endX, m_endY, 0.0);
-        m_endBearing = m_startBearing;
-        m_endStation = m_startStation + m_length;
+        line.SetPars(m_StartX, m_StartY, m_StartBearing, m_Length);
+        line.GetVXY(m_Length, m_EndX, m_EndY, 0.0);
+        m_EndBearing = m_StartBearing;
+        m_EndStation = m_StartStation + m_Length;
         return 1;
     }
     case CircularCurve:
     {
         CXYuan arc;
-        if (!arc.SetPars(m_startX, m_startY, m_startBearing, m_length, m_startRadius))
+        if (!arc.SetPars(m_StartX, m_StartY, m_StartBearing, m_Length, m_StartRadius))
             return 0;
-        arc.GetVXY(m_length, m_endBearing, m_endX, m_endY, 0.0);
-        m_endRadius = m_startRadius;
-        m_endStation = m_startStation + m_length;
+        arc.GetVXY(m_Length, m_EndBearing, m_EndX, m_EndY, 0.0);
+        m_EndRadius = m_StartRadius;
+        m_EndStation = m_StartStation + m_Length;
         return 1;
     }
     case Transition:
     {
-        m_endStation = m_startStation + m_length;
-        const TransitionShape shape = ShapeExact(m_startRadius, m_endRadius);
+        m_EndStation = m_StartStation + m_Length;
+        const TransitionShape shape = ShapeExact(m_StartRadius, m_EndRadius);
         if (shape == TransitionShape::None)
             return 1; // both radii 0: nothing to compute, the station still carries on
         double bearing = 0.0, x = 0.0, y = 0.0;
-        if (!TransitionPoint(*this, shape, m_length, bearing, x, y, 0.0))
+        if (!TransitionPoint(*this, shape, m_Length, bearing, x, y, 0.0))
             return 0;
-        m_endBearing = bearing;
-        m_endX = x;
-        m_endY = y;
+        m_EndBearing = bearing;
+        m_EndX = x;
+        m_EndY = y;
         return 1;
     }
     default:
@@ -152,27 +152,27 @@ int CRoadElement::Compute()
 
 int CRoadElement::GetAngleAndXY(double station, double& x, double& y, double& bearing, double offset) const
 {
-    const double l = station - m_startStation;
-    switch (m_kind)
+    const double l = station - m_StartStation;
+    switch (m_Kind)
     {
     case Straight:
     {
         CXLine line;
-        line.SetPars(m_startX, m_startY, m_startBearing, m_length);
+        line.SetPars(m_StartX, m_StartY, m_StartBearing, m_Length);
         line.GetVXY(l, x, y, offset);
-        bearing = m_startBearing;
+        bearing = m_StartBearing;
         return 1;
     }
     case CircularCurve:
     {
         CXYuan arc;
-        if (!arc.SetPars(m_startX, m_startY, m_startBearing, m_length, m_startRadius))
+        if (!arc.SetPars(m_StartX, m_StartY, m_StartBearing, m_Length, m_StartRadius))
             return 0;
         arc.GetVXY(l, bearing, x, y, offset);
         return 1;
     }
     case Transition:
-        return TransitionPoint(*this, ShapeExact(m_startRadius, m_endRadius), l, bearing, x, y, offset) ? 1 : 0;
+        return TransitionPoint(*this, ShapeExact(m_StartRadius, m_EndRadius), l, bearing, x, y, offset) ? 1 : 0;
     default:
         return 0; // start point or unknown kind
     }
@@ -183,30 +183,30 @@ int CRoadElement::GetPegAndOffset(double x, double y, double& station, double& o
     double l = 0.0;
     double off = 0.0;
     int onElement = 0;
-    switch (m_kind)
+    switch (m_Kind)
     {
     case Straight:
     {
         CXLine line;
-        line.SetPars(m_startX, m_startY, m_startBearing, m_length);
+        line.SetPars(m_StartX, m_StartY, m_StartBearing, m_Length);
         onElement = line.Compute(x, y, l, off);
         break;
     }
     case CircularCurve:
     {
         CXYuan arc;
-        if (!arc.SetPars(m_startX, m_startY, m_startBearing, m_length, m_startRadius))
+        if (!arc.SetPars(m_StartX, m_StartY, m_StartBearing, m_Length, m_StartRadius))
             return 0;
         onElement = arc.Compute(x, y, l, off);
         break;
     }
     case Transition:
-        switch (ShapeByMagnitude(m_startRadius, m_endRadius))
+        switch (ShapeByMagnitude(m_StartRadius, m_EndRadius))
         {
         case TransitionShape::BetweenCircles:
         {
             CXLuoXuan curve;
-            if (!curve.SetPars(m_startX, m_startY, m_startBearing, m_length, m_startRadius, m_endRadius))
+            if (!curve.SetPars(m_StartX, m_StartY, m_StartBearing, m_Length, m_StartRadius, m_EndRadius))
                 return 0;
             onElement = curve.Compute(x, y, l, off);
             break;
@@ -214,10 +214,10 @@ int CRoadElement::GetPegAndOffset(double x, double y, double& station, double& o
         case TransitionShape::CircleToLine:
         case TransitionShape::LineToCircle:
         {
-            const bool toLine = std::fabs(m_startRadius) > 1e-6;
+            const bool toLine = std::fabs(m_StartRadius) > 1e-6;
             CXHuanQu curve;
-            if (!curve.SetPars(m_startX, m_startY, m_startBearing, m_length,
-                               toLine ? m_startRadius : m_endRadius, toLine ? 0 : 1))
+            if (!curve.SetPars(m_StartX, m_StartY, m_StartBearing, m_Length,
+                               toLine ? m_StartRadius : m_EndRadius, toLine ? 0 : 1))
                 return 0;
             onElement = curve.Compute(x, y, l, off);
             break;
@@ -231,7 +231,7 @@ int CRoadElement::GetPegAndOffset(double x, double y, double& station, double& o
     }
     if (!onElement)
         return 0;
-    station = m_startStation + l;
+    station = m_StartStation + l;
     offset = off;
     return 1;
 }

@@ -41,16 +41,16 @@ public:
     // Station and signed offset of a plane point. 1 only when the point lies beside the element.
     int GetPegAndOffset(double x, double y, double& station, double& offset) const;
 
-    int m_kind = 0;
-    double m_startX = 0.0; // northing
-    double m_startY = 0.0; // easting
-    double m_endX = 0.0;
-    double m_endY = 0.0;
-    double m_startBearing = 0.0; // radians
-    double m_endBearing = 0.0;
-    double m_length = 0.0;
-    double m_startRadius = 0.0; // signed, positive turns right; 0 for a straight
-    double m_endRadius = 0.0;
-    double m_startStation = 0.0;
-    double m_endStation = 0.0;
+    int m_Kind = 0;
+    double m_StartX = 0.0; // northing
+    double m_StartY = 0.0; // easting
+    double m_EndX = 0.0;
+    double m_EndY = 0.0;
+    double m_StartBearing = 0.0; // radians
+    double m_EndBearing = 0.0;
+    double m_Length = 0.0;
+    double m_StartRadius = 0.0; // signed, positive turns right; 0 for a straight
+    double m_EndRadius = 0.0;
+    double m_StartStation = 0.0;
+    double m_EndStation = 0.0;
 };

@@ -13,74 +13,74 @@ int CXHuanQu::SetPars(double x, double y, double bearing, double length, double 
 {
     if (std::fabs(radius) < 1e-6)
     {
-        m_valid = 0;
+        m_Valid = 0;
         return 0;
     }
     const double r = std::fabs(radius);
-    m_turnRight = radius > 0.0 ? 1 : 0;
-    m_direction = direction;
-    m_length = length;
-    m_givenX = x;
-    m_givenY = y;
-    m_givenBearing = bearing;
-    m_a2 = r * length;
+    m_TurnRight = radius > 0.0 ? 1 : 0;
+    m_Direction = direction;
+    m_Length = length;
+    m_GivenX = x;
+    m_GivenY = y;
+    m_GivenBearing = bearing;
+    m_A2 = r * length;
 
     if (direction == 1)
     {
-        m_originX = x;
-        m_originY = y;
-        m_originBearing = bearing;
+        m_OriginX = x;
+        m_OriginY = y;
+        m_OriginBearing = bearing;
     }
     else
     {
         // Laid backwards from the zero-curvature end: the series runs against the direction of
         // travel and reaches the given point at s = L.
-        m_originBearing = bearing + kPi - length / (2.0 * r);
+        m_OriginBearing = bearing + kPi - length / (2.0 * r);
         double u = 0.0, v = 0.0;
-        ClothoidSeries::Point(length, m_a2, 7, u, v);
-        const double c = std::cos(m_originBearing);
-        const double s = std::sin(m_originBearing);
-        m_originX = x - c * u + s * v;
-        m_originY = y - s * u - c * v;
+        ClothoidSeries::Point(length, m_A2, 7, u, v);
+        const double c = std::cos(m_OriginBearing);
+        const double s = std::sin(m_OriginBearing);
+        m_OriginX = x - c * u + s * v;
+        m_OriginY = y - s * u - c * v;
     }
-    m_valid = 1;
+    m_Valid = 1;
     return 1;
 }
 
 void CXHuanQu::GetVXY(double l, double& bearing, double& x, double& y, double offset) const
 {
-    if (!m_valid)
+    if (!m_Valid)
         return;
     ClothoidSeries::Placement p;
-    p.a2 = m_a2;
-    p.originX = m_originX;
-    p.originY = m_originY;
-    p.originBearing = m_originBearing;
-    p.givenX = m_givenX;
-    p.givenY = m_givenY;
-    p.givenBearing = m_givenBearing;
-    p.forward = m_direction == 1;
+    p.a2 = m_A2;
+    p.originX = m_OriginX;
+    p.originY = m_OriginY;
+    p.originBearing = m_OriginBearing;
+    p.givenX = m_GivenX;
+    p.givenY = m_GivenY;
+    p.givenBearing = m_GivenBearing;
+    p.forward = m_Direction == 1;
     // The series bends right along its own direction, so it is used as it stands for a right
     // turn from a straight and for a left turn into a straight; the other two are mirrored.
-    p.mirrored = m_turnRight != m_direction;
-    const double s = m_direction == 1 ? l : m_length - l;
+    p.mirrored = m_TurnRight != m_Direction;
+    const double s = m_Direction == 1 ? l : m_Length - l;
     ClothoidSeries::Evaluate(p, s, offset, bearing, x, y);
 }
 
 int CXHuanQu::Compute(double x, double y, double& l, double& offset) const
 {
-    if (!m_valid)
+    if (!m_Valid)
         return 0;
 
     // Reference frame: the zero-curvature point with the series bearing, as seen on the element.
-    double refX = m_givenX, refY = m_givenY, refBearing = m_givenBearing;
-    if (m_direction != 1)
+    double refX = m_GivenX, refY = m_GivenY, refBearing = m_GivenBearing;
+    if (m_Direction != 1)
     {
-        GetVXY(m_length, refBearing, refX, refY, 0.0);
+        GetVXY(m_Length, refBearing, refX, refY, 0.0);
         refBearing -= kPi;
     }
     double qx = x, qy = y;
-    if (m_turnRight != m_direction)
+    if (m_TurnRight != m_Direction)
         ClothoidSeries::Reflect(refX, refY, refBearing, qx, qy);
 
     const double c = std::cos(refBearing);
@@ -94,14 +94,14 @@ int CXHuanQu::Compute(double x, double y, double& l, double& offset) const
     // sharp transitions with the point well off the line) and may pick another branch of the
     // spiral for points far off it; solving the exact foot condition of the series curve makes
     // the answer consistent with GetVXY. Keep the estimate if that fails.
-    const double estimate = ComputeMileage(m_a2 / m_length, m_length, u, v);
+    const double estimate = ComputeMileage(m_A2 / m_Length, m_Length, u, v);
     double s = std::isfinite(estimate) ? estimate : u;
-    if (!ClothoidSeries::SolveFoot(m_a2, u, v, 0.0, m_length, s))
+    if (!ClothoidSeries::SolveFoot(m_A2, u, v, 0.0, m_Length, s))
         s = estimate;
     if (!std::isfinite(s))
         return 0;
 
-    l = m_direction == 1 ? s : m_length - s;
+    l = m_Direction == 1 ? s : m_Length - s;
 
     double pb = 0.0, px = 0.0, py = 0.0;
     GetVXY(l, pb, px, py, 0.0);
@@ -113,7 +113,7 @@ int CXHuanQu::Compute(double x, double y, double& l, double& offset) const
         return 1;
     if (l < 1e-6)
         return 0;
-    return l - m_length <= 1e-6 ? 1 : 0;
+    return l - m_Length <= 1e-6 ? 1 : 0;
 }
 
 double CXHuanQu::ComputeMileage(double radius, double length, double u, double v) const
@@ -146,10 +146,10 @@ double CXHuanQu::ComputeMileage(double radius, double length, double u, double v
 
 double CXHuanQu::fx(double l, double u, double v) const
 {
-    return ClothoidSeries::Fx(l, u, v, m_a2);
+    return ClothoidSeries::Fx(l, u, v, m_A2);
 }
 
 double CXHuanQu::fxl(double l, double u, double v) const
 {
-    return ClothoidSeries::Fxl(l, u, v, m_a2);
+    return ClothoidSeries::Fxl(l, u, v, m_A2);
 }

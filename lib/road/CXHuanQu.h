@@ -32,7 +32,7 @@ public:
     // with the distance of the point from the curve. Compute refines it.
     double ComputeMileage(double radius, double length, double u, double v) const;
 
-    int IsValid() const { return m_valid; }
+    int IsValid() const { return m_Valid; }
 
 private:
     // Normal-foot function and its derivative at clothoid distance l for the local point (u, v);
@@ -40,15 +40,15 @@ private:
     double fx(double l, double u, double v) const;
     double fxl(double l, double u, double v) const;
 
-    double m_a2 = 0.0;            // A²
-    double m_originBearing = 0.0; // tangent bearing at the zero-curvature point
-    double m_originX = 0.0;       // zero-curvature point of the clothoid
-    double m_originY = 0.0;
-    double m_length = 0.0;
-    double m_givenBearing = 0.0;  // start of the element as given to SetPars
-    double m_givenX = 0.0;
-    double m_givenY = 0.0;
-    int m_valid = 0;
-    int m_direction = 1;
-    int m_turnRight = 1;
+    double m_A2 = 0.0;            // A²
+    double m_OriginBearing = 0.0; // tangent bearing at the zero-curvature point
+    double m_OriginX = 0.0;       // zero-curvature point of the clothoid
+    double m_OriginY = 0.0;
+    double m_Length = 0.0;
+    double m_GivenBearing = 0.0;  // start of the element as given to SetPars
+    double m_GivenX = 0.0;
+    double m_GivenY = 0.0;
+    int m_Valid = 0;
+    int m_Direction = 1;
+    int m_TurnRight = 1;
 };

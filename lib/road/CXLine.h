@@ -23,12 +23,12 @@ public:
     // filled in either case while the element is valid.
     int Compute(double x, double y, double& l, double& offset) const;
 
-    int IsValid() const { return m_valid; }
+    int IsValid() const { return m_Valid; }
 
 private:
-    double m_length = 0.0;
-    double m_bearing = 0.0;
-    double m_startX = 0.0;
-    double m_startY = 0.0;
-    int m_valid = 0;
+    double m_Length = 0.0;
+    double m_Bearing = 0.0;
+    double m_StartX = 0.0;
+    double m_StartY = 0.0;
+    int m_Valid = 0;
 };

@@ -24,19 +24,19 @@ public:
     // element, else 0.
     int Compute(double x, double y, double& l, double& offset) const;
 
-    int IsValid() const { return m_valid; }
+    int IsValid() const { return m_Valid; }
 
 private:
-    double m_a2 = 0.0;            // A²
-    double m_originBearing = 0.0; // tangent bearing at the zero-curvature point
-    double m_originX = 0.0;       // zero-curvature point of the underlying clothoid
-    double m_originY = 0.0;
-    double m_startDistance = 0.0; // clothoid distance of the element's start from that point
-    double m_length = 0.0;
-    double m_givenBearing = 0.0;
-    double m_givenX = 0.0;
-    double m_givenY = 0.0;
-    int m_valid = 0;
-    int m_direction = 1; // 1: curvature grows along the element (|R1| > |R2|)
-    int m_turnRight = 1;
+    double m_A2 = 0.0;            // A²
+    double m_OriginBearing = 0.0; // tangent bearing at the zero-curvature point
+    double m_OriginX = 0.0;       // zero-curvature point of the underlying clothoid
+    double m_OriginY = 0.0;
+    double m_StartDistance = 0.0; // clothoid distance of the element's start from that point
+    double m_Length = 0.0;
+    double m_GivenBearing = 0.0;
+    double m_GivenX = 0.0;
+    double m_GivenY = 0.0;
+    int m_Valid = 0;
+    int m_Direction = 1; // 1: curvature grows along the element (|R1| > |R2|)
+    int m_TurnRight = 1;
 };

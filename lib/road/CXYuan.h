@@ -24,7 +24,7 @@ public:
     // 1 when the point lies beside the arc, else 0.
     int Compute(double x, double y, double& l, double& offset) const;
 
-    int IsValid() const { return m_valid; }
+    int IsValid() const { return m_Valid; }
 
 protected:
     // Whether the centre angle phi lies on the arc from startAngle to endAngle (1e-4 tolerance),
@@ -32,15 +32,15 @@ protected:
     int JudgeInRange(double phi, double startAngle, double endAngle, int side) const;
 
 private:
-    double m_radius = 0.0; // |R|
-    double m_centreX = 0.0;
-    double m_centreY = 0.0;
-    double m_length = 0.0;
-    double m_startBearing = 0.0;
-    double m_startX = 0.0;
-    double m_startY = 0.0;
-    int m_turnRight = 1;
-    int m_valid = 0;
-    double m_startAngle = 0.0; // bearing from the centre to the start point
-    double m_endAngle = 0.0;   // bearing from the centre to the end point
+    double m_Radius = 0.0; // |R|
+    double m_CentreX = 0.0;
+    double m_CentreY = 0.0;
+    double m_Length = 0.0;
+    double m_StartBearing = 0.0;
+    double m_StartX = 0.0;
+    double m_StartY = 0.0;
+    int m_TurnRight = 1;
+    int m_Valid = 0;
+    double m_StartAngle = 0.0; // bearing from the centre to the start point
+    double m_EndAngle = 0.0;   // bearing from the centre to the end point
 };
