@@ -1,0 +1,238 @@
+#include "road/CRoadDesign_Element.h"
+
+#include "markup/CXmlDocument.h"
+#include "platform/FileIO.h"
+#include "platform/TextCodec.h"
+#include "road/RouteText.h"
+
+#include <QFileInfo>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace
+{
+// printf's "%.Nf" as the C locale writes it, whatever locale the process runs in (the desktop
+// program adopts the user's locale, which may use a decimal comma). A value that is not finite
+// is written as 0: "nan" in a file would come back as NaN in other readers of the format.
+QString Fixed(double value, int decimals)
+{
+    if (!std::isfinite(value)) value = 0.0;
+    char buffer[400]; // the largest double has 309 integer digits
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (result.ec != std::errc()) return QStringLiteral("0");
+    return QString::fromLatin1(buffer, result.ptr - buffer);
+}
+
+// A text stored between commas must not contain a comma (it would end the field early and shift
+// every value after it into the wrong place) nor a line break (it would end the record). Such
+// characters become a full-width comma and a blank; everything else is kept as it is.
+QString FieldText(const QString& text)
+{
+    QString out = text;
+    out.replace(QLatin1Char(','), QChar(0xFF0C));
+    out.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    out.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return out;
+}
+
+int TruncatedInterval(double interval)
+{
+    if (!std::isfinite(interval)) return 0;
+    if (interval >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+    if (interval <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+    return static_cast<int>(interval);
+}
+
+const QString kRoadNameKey = QStringLiteral("ROADNAME:");
+const QString kMileageKey = QStringLiteral("MELIAGE :");
+const QString kElementKey = QStringLiteral("ELEMENT :");
+} // namespace
+
+void CRoadDesign_Element::Initialize()
+{
+    m_RoadName.clear();
+    m_StartMileage = 0.0;
+    m_RunningMileage = 0.0;
+    m_Elements.clear();
+    m_Option = Road_Calculate_Option();
+}
+
+void CRoadDesign_Element::InitializeRoadElement(Road_Element& element)
+{
+    element = Road_Element();
+}
+
+int CRoadDesign_Element::LibraryFile_Read(const QString& path)
+{
+    const QString source = path.trimmed();
+    if (source.isEmpty() || !QFileInfo(source).isFile()) return 0;
+
+    m_RoadName.clear();
+    m_StartMileage = 0.0;
+    m_Elements.clear();
+
+    QString text;
+    if (!ReadAnsiTextFile(source, text)) return 0;
+
+    for (const QString& line : SplitTextLines(text))
+    {
+        if (line.size() < 8) continue;
+        const QString key = line.left(9);
+        const QString values = line.mid(9);
+        if (key == kRoadNameKey)
+        {
+            const qsizetype comma = values.indexOf(QLatin1Char(','));
+            m_RoadName = comma < 0 ? values : values.left(comma);
+        }
+        else if (key == kMileageKey)
+        {
+            m_StartMileage = LeadingNumber(values);
+        }
+        else if (key == kElementKey)
+        {
+            const QStringList f = SplitFields(values, 11);
+            Road_Element e;
+            InitializeRoadElement(e);
+            e.type = LeadingInteger(f.at(0));
+            e.point.name = f.at(1);
+            e.point.x = LeadingNumber(f.at(2));
+            e.point.y = LeadingNumber(f.at(3));
+            e.point.h = LeadingNumber(f.at(4));
+            e.point.note = f.at(5);
+            e.azimuth = LeadingNumber(f.at(6));
+            e.length = LeadingNumber(f.at(7));
+            e.radius = LeadingNumber(f.at(8));
+            e.spare = LeadingNumber(f.at(9));
+            m_Elements.push_back(e);
+        }
+    }
+    return 1;
+}
+
+int CRoadDesign_Element::LibraryFile_Save(const QString& path)
+{
+    const QString target = path.trimmed();
+    if (target.isEmpty()) return 0;
+
+    // Lines are written whole, however long a name makes them: the readers take lines of any
+    // length, and cutting a name would change the route without a word.
+    QString text;
+    text += kRoadNameKey + FieldText(m_RoadName) + QStringLiteral(",\r\n");
+    text += kMileageKey + Fixed(m_StartMileage, 3) + QStringLiteral(",\r\n");
+    const QString comma = QStringLiteral(",");
+    for (const Road_Element& e : m_Elements)
+    {
+        text += kElementKey + QString::number(e.type) + comma + FieldText(e.point.name) + comma +
+                Fixed(e.point.x, 6) + comma + Fixed(e.point.y, 6) + comma + Fixed(e.point.h, 6) + comma +
+                FieldText(e.point.note) + comma + Fixed(e.azimuth, 12) + comma + Fixed(e.length, 6) + comma +
+                Fixed(e.radius, 6) + comma + Fixed(e.spare, 6) + QStringLiteral(",\r\n");
+    }
+    return WriteAnsiTextFile(target, text) ? 1 : 0;
+}
+
+int CRoadDesign_Element::SetConfigPath(const QString& dir)
+{
+    m_ConfigPath = dir;
+    return Config_Read();
+}
+
+void CRoadDesign_Element::SetOption(const Road_Calculate_Option& option)
+{
+    m_Option = option;
+    (void)Config_Save();
+}
+
+int CRoadDesign_Element::Config_Read()
+{
+    CXmlDocument doc;
+    if (!doc.Load(JoinPath(m_ConfigPath, QStringLiteral("\\RoadDesign_Element.cfg")))) return 0;
+    if (!doc.FindElem(QStringLiteral("HEAD"))) return 0;
+    doc.IntoElem();
+    if (!doc.FindElem(QStringLiteral("RoadDesign_Element"))) return 0;
+    doc.IntoElem();
+    if (doc.FindElem(QStringLiteral("Ver"))) (void)doc.GetData();
+    if (doc.FindElem(QStringLiteral("Option")))
+    {
+        if (doc.FindChildElem(QStringLiteral("CalculateMode"))) m_Option.CalculateMode = LeadingInteger(doc.GetChildData());
+        if (doc.FindChildElem(QStringLiteral("Interval"))) m_Option.Interval = LeadingNumber(doc.GetChildData());
+    }
+    return 1;
+}
+
+int CRoadDesign_Element::Config_Save()
+{
+    CXmlDocument doc;
+    doc.SetDoc(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
+    doc.AddElem(QStringLiteral("HEAD"));
+    doc.IntoElem();
+    doc.AddElem(QStringLiteral("RoadDesign_Element"));
+    doc.IntoElem();
+    doc.AddElem(QStringLiteral("Ver"), QStringLiteral("1.0.1.1"));
+    doc.AddElem(QStringLiteral("Option"));
+    doc.AddChildElem(QStringLiteral("CalculateMode"), QString::number(m_Option.CalculateMode));
+    doc.AddChildElem(QStringLiteral("Interval"), QString::number(TruncatedInterval(m_Option.Interval)));
+    // Written in one piece through a temporary file, so a failed save keeps the previous options.
+    return WriteFileAtomically(JoinPath(m_ConfigPath, QStringLiteral("\\RoadDesign_Element.cfg")),
+                               ToUtf8(doc.GetDoc()))
+               ? 1
+               : 0;
+}
+
+int CRoadDesign_Element::REToTDFE(const QString& path)
+{
+    const QString target = path.trimmed();
+    if (target.isEmpty()) return 0;
+
+    m_RunningMileage = 0.0;
+    QString text = QStringLiteral("CURVE FILE(RE) Ver1.0\r\nMETRES\r\nDEGREES\r\n");
+    text += QStringLiteral("START CHAINAGE,") + Fixed(m_StartMileage, 4) + QStringLiteral("\r\n");
+    text += QStringLiteral("HORIZ\r\nRN,") + FieldText(m_RoadName) + QStringLiteral("\r\n");
+
+    // A value that is not finite has no meaning in the exchange file: refuse rather than write a
+    // file that describes another route.
+    bool finite = std::isfinite(m_StartMileage);
+    const QString comma = QStringLiteral(",");
+    const QString end = QStringLiteral(",\r\n");
+    const qsizetype count = static_cast<qsizetype>(m_Elements.size());
+    for (qsizetype i = 0; i < count; ++i)
+    {
+        const Road_Element& e = m_Elements[static_cast<size_t>(i)];
+        if (e.type < 1 || e.type > 4) continue;
+        if (e.type == 1)
+        {
+            finite = finite && std::isfinite(e.point.x) && std::isfinite(e.point.y);
+            text += QStringLiteral("PT,") + Fixed(e.point.y, 6) + comma + Fixed(e.point.x, 6) + end;
+            continue;
+        }
+        const double written = e.length < 1e-6 ? 0.0001 : e.length;
+        finite = finite && std::isfinite(e.length);
+        m_RunningMileage += written;
+        if (e.type == 2)
+        {
+            finite = finite && std::isfinite(e.azimuth);
+            text += QStringLiteral("R.,") + Fixed(written, 6) + comma + Fixed(e.azimuth, 10) + end;
+        }
+        else if (e.type == 3)
+        {
+            finite = finite && std::isfinite(e.radius);
+            text += QStringLiteral("CC,") + Fixed(written, 6) + comma + Fixed(e.radius, 6) + end;
+        }
+        else
+        {
+            // The clothoid parameter comes from the circle it leads into, else the one it leaves.
+            double radius = 0.0;
+            if (i > 0 && m_Elements[static_cast<size_t>(i - 1)].type == 3)
+                radius = m_Elements[static_cast<size_t>(i - 1)].radius;
+            if (i + 1 < count && m_Elements[static_cast<size_t>(i + 1)].type == 3)
+                radius = m_Elements[static_cast<size_t>(i + 1)].radius;
+            double a = std::sqrt(std::fabs(e.length * radius));
+            if (!std::isfinite(a)) a = std::sqrt(std::fabs(e.length)) * std::sqrt(std::fabs(radius));
+            finite = finite && std::isfinite(a);
+            text += QStringLiteral("CL,") + Fixed(written, 6) + comma + Fixed(a, 6) + end;
+        }
+    }
+    if (!finite) return 0;
+    return WriteAnsiTextFile(target, text) ? 1 : 0;
+}
