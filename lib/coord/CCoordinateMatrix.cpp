@@ -1,0 +1,318 @@
+#include "coord/CCoordinateMatrix.h"
+
+#include "platform/MessageSink.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace
+{
+void ReportSingular()
+{
+    ShowMessage(QStringLiteral("错误，不能正确计算该矩阵的逆阵!"), QStringLiteral("矩阵运算提示"), MessageKind::Information);
+}
+} // namespace
+
+CCoordinateMatrix::CCoordinateMatrix() = default;
+CCoordinateMatrix::CCoordinateMatrix(int n) { Alloc(n); }
+CCoordinateMatrix::CCoordinateMatrix(int rows, int cols) { Alloc(rows, cols); }
+CCoordinateMatrix::CCoordinateMatrix(const CCoordinateMatrix& other) = default;
+CCoordinateMatrix::~CCoordinateMatrix() = default;
+CCoordinateMatrix& CCoordinateMatrix::operator=(const CCoordinateMatrix& other) = default;
+
+void CCoordinateMatrix::Alloc(int n) { Alloc(n, n); }
+
+void CCoordinateMatrix::Alloc(int rows, int cols)
+{
+    if (rows <= 0 || cols <= 0)
+    {
+        m_Rows = m_Cols = 0;
+        m_Data.clear();
+        return;
+    }
+    m_Rows = rows;
+    m_Cols = cols;
+    m_Data.assign(static_cast<size_t>(rows) * static_cast<size_t>(cols), 0.0);
+}
+
+int CCoordinateMatrix::SetData(int i, double v)
+{
+    if (i < 0 || static_cast<size_t>(i) >= m_Data.size()) return 0;
+    m_Data[static_cast<size_t>(i)] = v;
+    return 1;
+}
+
+int CCoordinateMatrix::SetData(int r, int c, double v)
+{
+    if (r < 0 || c < 0 || r >= m_Rows || c >= m_Cols) return 0;
+    m_Data[static_cast<size_t>(r) * m_Cols + c] = v;
+    return 1;
+}
+
+double CCoordinateMatrix::GetData(int i) const
+{
+    if (i < 0 || static_cast<size_t>(i) >= m_Data.size()) return 0.0;
+    return m_Data[static_cast<size_t>(i)];
+}
+
+double CCoordinateMatrix::GetData(int r, int c) const
+{
+    if (r < 0 || c < 0 || r >= m_Rows || c >= m_Cols) return 0.0;
+    return m_Data[static_cast<size_t>(r) * m_Cols + c];
+}
+
+CCoordinateMatrix& CCoordinateMatrix::operator=(double v)
+{
+    for (double& d : m_Data) d = v;
+    return *this;
+}
+
+CCoordinateMatrix CCoordinateMatrix::operator+(const CCoordinateMatrix& o) const
+{
+    if (o.m_Rows != m_Rows || o.m_Cols != m_Cols) return CCoordinateMatrix();
+    CCoordinateMatrix r(*this);
+    for (size_t i = 0; i < m_Data.size(); ++i) r.m_Data[i] += o.m_Data[i];
+    return r;
+}
+
+CCoordinateMatrix CCoordinateMatrix::operator-(const CCoordinateMatrix& o) const
+{
+    if (o.m_Rows != m_Rows || o.m_Cols != m_Cols) return CCoordinateMatrix();
+    CCoordinateMatrix r(*this);
+    for (size_t i = 0; i < m_Data.size(); ++i) r.m_Data[i] -= o.m_Data[i];
+    return r;
+}
+
+CCoordinateMatrix CCoordinateMatrix::operator+(double v) const
+{
+    CCoordinateMatrix r(*this);
+    for (double& d : r.m_Data) d += v;
+    return r;
+}
+
+CCoordinateMatrix CCoordinateMatrix::operator-(double v) const { return *this + (-v); }
+
+CCoordinateMatrix& CCoordinateMatrix::operator+=(const CCoordinateMatrix& o) { return *this = *this + o; }
+CCoordinateMatrix& CCoordinateMatrix::operator-=(const CCoordinateMatrix& o) { return *this = *this - o; }
+CCoordinateMatrix& CCoordinateMatrix::operator+=(double v) { return *this = *this + v; }
+CCoordinateMatrix& CCoordinateMatrix::operator-=(double v) { return *this = *this - v; }
+
+CCoordinateMatrix CCoordinateMatrix::operator*(const CCoordinateMatrix& o) const
+{
+    if (m_Cols != o.m_Rows || IsEmpty() || o.IsEmpty()) return CCoordinateMatrix();
+    CCoordinateMatrix r(m_Rows, o.m_Cols);
+    for (int i = 0; i < m_Rows; ++i)
+        for (int k = 0; k < m_Cols; ++k)
+        {
+            const double a = m_Data[static_cast<size_t>(i) * m_Cols + k];
+            if (a == 0.0) continue;
+            for (int j = 0; j < o.m_Cols; ++j)
+                r.m_Data[static_cast<size_t>(i) * o.m_Cols + j] += a * o.m_Data[static_cast<size_t>(k) * o.m_Cols + j];
+        }
+    return r;
+}
+
+CCoordinateMatrix CCoordinateMatrix::operator*(double v) const
+{
+    CCoordinateMatrix r(*this);
+    for (double& d : r.m_Data) d *= v;
+    return r;
+}
+
+CCoordinateMatrix CCoordinateMatrix::T() const
+{
+    CCoordinateMatrix r(m_Cols, m_Rows);
+    for (int i = 0; i < m_Rows; ++i)
+        for (int j = 0; j < m_Cols; ++j) r.m_Data[static_cast<size_t>(j) * m_Rows + i] = GetData(i, j);
+    return r;
+}
+
+namespace
+{
+// Threshold below which a pivot counts as zero, relative to the largest element.
+double PivotTolerance(const std::vector<double>& data)
+{
+    double largest = 0.0;
+    for (double d : data) largest = std::max(largest, std::fabs(d));
+    return largest * 1e-14;
+}
+} // namespace
+
+CCoordinateMatrix CCoordinateMatrix::operator~() const
+{
+    if (m_Rows != m_Cols || IsEmpty())
+    {
+        ReportSingular();
+        return CCoordinateMatrix();
+    }
+    const int n = m_Rows;
+    CCoordinateMatrix m(*this);
+    std::vector<double>& a = m.m_Data;
+    std::vector<int> rowSwap(n), colSwap(n);
+    const double tol = PivotTolerance(a);
+    for (int k = 0; k < n; ++k)
+    {
+        double best = 0.0;
+        for (int i = k; i < n; ++i)
+            for (int j = k; j < n; ++j)
+            {
+                const double v = std::fabs(a[static_cast<size_t>(i) * n + j]);
+                if (v > best)
+                {
+                    best = v;
+                    rowSwap[k] = i;
+                    colSwap[k] = j;
+                }
+            }
+        if (!(best > tol) || !std::isfinite(best))
+        {
+            ReportSingular();
+            return CCoordinateMatrix();
+        }
+        if (rowSwap[k] != k)
+            for (int j = 0; j < n; ++j) std::swap(a[static_cast<size_t>(k) * n + j], a[static_cast<size_t>(rowSwap[k]) * n + j]);
+        if (colSwap[k] != k)
+            for (int i = 0; i < n; ++i) std::swap(a[static_cast<size_t>(i) * n + k], a[static_cast<size_t>(i) * n + colSwap[k]]);
+        double& pivot = a[static_cast<size_t>(k) * n + k];
+        pivot = 1.0 / pivot;
+        for (int j = 0; j < n; ++j)
+            if (j != k) a[static_cast<size_t>(k) * n + j] *= pivot;
+        for (int i = 0; i < n; ++i)
+        {
+            if (i == k) continue;
+            const double f = a[static_cast<size_t>(i) * n + k];
+            if (f == 0.0) continue;
+            for (int j = 0; j < n; ++j)
+                if (j != k) a[static_cast<size_t>(i) * n + j] -= f * a[static_cast<size_t>(k) * n + j];
+        }
+        for (int i = 0; i < n; ++i)
+            if (i != k) a[static_cast<size_t>(i) * n + k] *= -pivot;
+    }
+    // Undo the interchanges in reverse order: row swaps become column swaps and vice versa.
+    for (int k = n - 1; k >= 0; --k)
+    {
+        if (colSwap[k] != k)
+            for (int j = 0; j < n; ++j) std::swap(a[static_cast<size_t>(k) * n + j], a[static_cast<size_t>(colSwap[k]) * n + j]);
+        if (rowSwap[k] != k)
+            for (int i = 0; i < n; ++i) std::swap(a[static_cast<size_t>(i) * n + k], a[static_cast<size_t>(i) * n + rowSwap[k]]);
+    }
+    return m;
+}
+
+CCoordinateMatrix CCoordinateMatrix::Reverse() const
+{
+    if (m_Rows != m_Cols || IsEmpty())
+    {
+        ReportSingular();
+        return CCoordinateMatrix();
+    }
+    const int n = m_Rows;
+    std::vector<double> a = m_Data;
+    std::vector<double> inv(static_cast<size_t>(n) * n, 0.0);
+    for (int i = 0; i < n; ++i) inv[static_cast<size_t>(i) * n + i] = 1.0;
+    const double tol = PivotTolerance(a);
+    for (int k = 0; k < n; ++k)
+    {
+        int p = k;
+        for (int i = k + 1; i < n; ++i)
+            if (std::fabs(a[static_cast<size_t>(i) * n + k]) > std::fabs(a[static_cast<size_t>(p) * n + k])) p = i;
+        const double pv = a[static_cast<size_t>(p) * n + k];
+        if (!(std::fabs(pv) > tol) || !std::isfinite(pv))
+        {
+            ReportSingular();
+            return CCoordinateMatrix();
+        }
+        if (p != k)
+            for (int j = 0; j < n; ++j)
+            {
+                std::swap(a[static_cast<size_t>(k) * n + j], a[static_cast<size_t>(p) * n + j]);
+                std::swap(inv[static_cast<size_t>(k) * n + j], inv[static_cast<size_t>(p) * n + j]);
+            }
+        const double d = 1.0 / a[static_cast<size_t>(k) * n + k];
+        for (int j = 0; j < n; ++j)
+        {
+            a[static_cast<size_t>(k) * n + j] *= d;
+            inv[static_cast<size_t>(k) * n + j] *= d;
+        }
+        for (int i = 0; i < n; ++i)
+        {
+            if (i == k) continue;
+            const double f = a[static_cast<size_t>(i) * n + k];
+            if (f == 0.0) continue;
+            for (int j = 0; j < n; ++j)
+            {
+                a[static_cast<size_t>(i) * n + j] -= f * a[static_cast<size_t>(k) * n + j];
+                inv[static_cast<size_t>(i) * n + j] -= f * inv[static_cast<size_t>(k) * n + j];
+            }
+        }
+    }
+    CCoordinateMatrix r(n, n);
+    r.m_Data = std::move(inv);
+    return r;
+}
+
+int CCoordinateMatrix::Symmetry() const
+{
+    if (m_Rows != m_Cols) return 0;
+    for (int i = 0; i < m_Rows; ++i)
+        for (int j = i + 1; j < m_Cols; ++j)
+            if (GetData(i, j) != GetData(j, i)) return 0;
+    return 1;
+}
+
+double CCoordinateMatrix::Summation() const
+{
+    double s = 0.0;
+    for (double d : m_Data) s += d;
+    return s;
+}
+
+int CCoordinateMatrix::matChole(int* status)
+{
+    auto fail = [&]() {
+        ShowMessage(QStringLiteral("\n CCoordinateMatrix can't be converted!"), QStringLiteral("矩阵运算提示"),
+                    MessageKind::Information);
+        if (status) *status = 0;
+        return 0;
+    };
+    if (m_Rows != m_Cols || IsEmpty()) return fail();
+    const int n = m_Rows;
+    // Lower factor L with A = L·Lᵀ.
+    std::vector<double> L(static_cast<size_t>(n) * n, 0.0);
+    for (int j = 0; j < n; ++j)
+    {
+        double d = GetData(j, j);
+        for (int k = 0; k < j; ++k) d -= L[static_cast<size_t>(j) * n + k] * L[static_cast<size_t>(j) * n + k];
+        if (!(d > 0.0) || !std::isfinite(d)) return fail();
+        const double ljj = std::sqrt(d);
+        L[static_cast<size_t>(j) * n + j] = ljj;
+        for (int i = j + 1; i < n; ++i)
+        {
+            double s = GetData(i, j);
+            for (int k = 0; k < j; ++k) s -= L[static_cast<size_t>(i) * n + k] * L[static_cast<size_t>(j) * n + k];
+            L[static_cast<size_t>(i) * n + j] = s / ljj;
+        }
+    }
+    // Inverse of L (lower triangular), then A⁻¹ = L⁻ᵀ·L⁻¹.
+    std::vector<double> Li(static_cast<size_t>(n) * n, 0.0);
+    for (int i = 0; i < n; ++i)
+    {
+        Li[static_cast<size_t>(i) * n + i] = 1.0 / L[static_cast<size_t>(i) * n + i];
+        for (int j = 0; j < i; ++j)
+        {
+            double s = 0.0;
+            for (int k = j; k < i; ++k) s -= L[static_cast<size_t>(i) * n + k] * Li[static_cast<size_t>(k) * n + j];
+            Li[static_cast<size_t>(i) * n + j] = s / L[static_cast<size_t>(i) * n + i];
+        }
+    }
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+        {
+            double s = 0.0;
+            for (int k = std::max(i, j); k < n; ++k) s += Li[static_cast<size_t>(k) * n + i] * Li[static_cast<size_t>(k) * n + j];
+            m_Data[static_cast<size_t>(i) * n + j] = s;
+        }
+    if (status) *status = 1;
+    return 1;
+}
