@@ -106,9 +106,10 @@ TEST(ProjectionAccuracy, ProjectionHeightScaleOnCentralMeridian)
             {
                 // No false easting: the tiny offset must keep every significant digit.
                 CCoordinateProject p = MakeProjection(ell, 0, 114 * kDeg, 0.0, 0.0, 0.0, 1.0, H);
-                const double dl = 1e-7;
+                const double L = 114 * kDeg + 1e-7;
+                const double dl = L - 114 * kDeg; // the longitude difference as the projection sees it
                 double x = 0, y = 0;
-                p.Proj_BLtoxy(lat * kDeg, 114 * kDeg + dl, x, y);
+                p.Proj_BLtoxy(lat * kDeg, L, x, y);
                 const double f = 1.0 / ell.rf, e2 = 2 * f - f * f, s = std::sin(lat * kDeg);
                 // Length of the parallel arc on the plain ellipsoid.
                 const double arc = ell.a / std::sqrt(1 - e2 * s * s) * std::cos(lat * kDeg) * dl;
