@@ -154,7 +154,7 @@ public:
     int GetNodeType() const { return m_nodeType; }
     bool AddNode(int nodeType, const QString& text);
     bool InsertNode(int nodeType, const QString& text);
-    bool RemoveNode();
+    bool RemoveNode(); // the main position becomes the element before the removed node
 
     // Named positions.
     bool SavePos(const QString& name = QString());

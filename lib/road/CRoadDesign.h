@@ -6,9 +6,11 @@
 #include "road/SurveyCoord.h"
 
 #include <QString>
+#include <memory>
 #include <vector>
 
 class CRoadDesign_Element;
+class CRoadDesignIndex;
 
 // A candidate answer of the inverse query.
 struct PegOffsetData
@@ -73,4 +75,19 @@ public:
 
 protected:
     int Calculate();
+
+    // The inverse query as a plain scan over every record, without the spatial index. The indexed
+    // query must give exactly its answers; kept for tests and benchmarks.
+    int GetPegAndOffsetFullScan(double x, double y, double& station, double& offset, int useWindow,
+                                double nearStation) const;
+
+private:
+    int GetPegAndOffsetIndexed(double x, double y, double& station, double& offset, int useWindow,
+                               double nearStation, bool& decided) const;
+    bool PassesPegLimit(const CRoadElement& record) const;
+    void BuildIndex();
+
+    // Built by every successful chain calculation from the records; immutable, so copies of the
+    // model may share it. Code that changes m_RoadElements directly must load again.
+    std::shared_ptr<const CRoadDesignIndex> m_Index;
 };
