@@ -572,7 +572,8 @@ int CCoordinateCalculate::HeightFittingParameter_Calculate()
     for (int i = 0; i < n; ++i)
     {
         const ConvertNihe& d = m_ConvertNihe[static_cast<size_t>(i)];
-        const double u = d.x - x0, v = d.y - y0;
+        // Solved in kilometres so that the columns of the normal equations stay comparable.
+        const double u = (d.x - x0) / 1000.0, v = (d.y - y0) / 1000.0;
         const double row[6] = {1.0, u, v, u * u, v * v, u * v};
         for (int c = 0; c < terms; ++c) A.SetData(i, c, row[c]);
         l.SetData(i, 0, d.knownH - d.convertedH);
@@ -584,7 +585,8 @@ int CCoordinateCalculate::HeightFittingParameter_Calculate()
     // The conversion subtracts the surface: store it as converted − known.
     CoordinateSystem_HeightFittingParameter r;
     double* coefficients[6] = {&r.a0, &r.a1, &r.a2, &r.a3, &r.a4, &r.a5};
-    for (int c = 0; c < terms; ++c) *coefficients[c] = -x.GetData(c, 0);
+    const double toMetres[6] = {1.0, 1e-3, 1e-3, 1e-6, 1e-6, 1e-6};
+    for (int c = 0; c < terms; ++c) *coefficients[c] = -x.GetData(c, 0) * toMetres[c];
     r.x0 = x0;
     r.y0 = y0;
     m_HeightResult = r;
