@@ -2,6 +2,7 @@
 #include "platform/TextCodec.h"
 #include "road/CRoadDesign_CrossPoint.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -491,4 +492,60 @@ TEST(RouteCrossPointConversion, PointsWhereTheRouteDoesNotTurnBecomePlainBends)
     EXPECT_FALSE(bytes.contains("nan"));
     EXPECT_FALSE(bytes.contains("inf"));
     EXPECT_FALSE(bytes.contains("CL,-"));
+}
+
+TEST(RouteExamples, ExampleRoutesReadSaveByteIdenticalAndConvertCleanly)
+{
+    const QDir examples(QStringLiteral(TESVANE_SOURCE_DIR "/examples"));
+    QTemporaryDir dir;
+    int elementRoutes = 0;
+    for (const QString& name : examples.entryList({QStringLiteral("*.RE")}, QDir::Files))
+    {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = examples.filePath(name);
+        CRoadDesign_Element route;
+        ASSERT_EQ(route.LibraryFile_Read(path), 1);
+        ASSERT_GE(route.m_Elements.size(), 3u);
+        EXPECT_EQ(route.m_Elements.front().type, 1);
+        EXPECT_EQ(route.m_Elements[1].type, 2);
+        EXPECT_EQ(route.m_Elements.back().type, 2);
+        const QString copy = dir.filePath(name);
+        ASSERT_EQ(route.LibraryFile_Save(copy), 1);
+        EXPECT_EQ(ReadBytes(copy), ReadBytes(path));
+        ASSERT_EQ(route.REToTDFE(copy + QStringLiteral(".TDFE")), 1);
+        ++elementRoutes;
+    }
+    EXPECT_GE(elementRoutes, 3);
+
+    int crossRoutes = 0;
+    bool sawLongRoute = false;
+    for (const QString& name : examples.entryList({QStringLiteral("*.RP")}, QDir::Files))
+    {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = examples.filePath(name);
+        CRoadDesign_CrossPoint route;
+        ASSERT_EQ(route.LibraryFile_Read(path), 1);
+        const QString copy = dir.filePath(name);
+        ASSERT_EQ(route.LibraryFile_Save(copy), 1);
+        EXPECT_EQ(ReadBytes(copy), ReadBytes(path));
+
+        const QString tdfe = copy + QStringLiteral(".TDFE");
+        double end = 0.0;
+        EXPECT_LT(LargestDeviation(route.m_CrossPoints, tdfe, &end), 1e-3);
+        EXPECT_LT(end, 1e-3);
+        ASSERT_EQ(route.RPtoTDFE(tdfe), 1);
+        const Tdfe t = Parse(ReadBytes(tdfe));
+        int curves = 0;
+        for (const TdfeLine& e : t.elements)
+        {
+            EXPECT_GT(e.length, 0.0); // no overlapping tangents in the examples
+            if (e.key == QStringLiteral("CC")) ++curves;
+        }
+        if (curves >= 40 && route.m_RunningMileage >= 20000.0) sawLongRoute = true;
+        std::cout << "[ example  ] " << name.toStdString() << ": " << curves << " curves, "
+                  << route.m_RunningMileage / 1000.0 << " km from station " << route.m_StartMileage << "\n";
+        ++crossRoutes;
+    }
+    EXPECT_GE(crossRoutes, 3);
+    EXPECT_TRUE(sawLongRoute);
 }
