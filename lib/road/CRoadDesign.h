@@ -9,8 +9,10 @@
 #include <memory>
 #include <vector>
 
+class CMapConvert;
 class CRoadDesign_Element;
 class CRoadDesignIndex;
+class QPainter;
 
 // A candidate answer of the inverse query.
 struct PegOffsetData
@@ -51,6 +53,9 @@ public:
                         double nearStation) const;
     int Export(const QString& path, double interval, double offset, int mode);
     int ValidateCalculate(const QString& path);
+    // Draws the centre line in m_RoadColor and the main points (label mode 0 none, 1 names,
+    // 2 stations) through the converter.
+    void Draw(QPainter* painter, CMapConvert* convert, int labelMode) const;
 
     void SetPegLimitPar(int on, double from, double to);
     static int CheckPegLimit(double station, double a, double b);
