@@ -95,9 +95,13 @@ double CCoordinateProject::EnlargedAxis(double phi) const
 
 double CCoordinateProject::MeridianArc(double phi) const
 {
+    if (phi == 0.0) return 0.0;
+    // sin 4φ, 6φ, 8φ from the double angle: one sine and one cosine instead of four sines.
+    const double s2 = std::sin(2 * phi), c2 = std::cos(2 * phi);
+    const double s4 = 2.0 * s2 * c2, c4 = 1.0 - 2.0 * s2 * s2;
+    const double s6 = s4 * c2 + c4 * s2, s8 = 2.0 * s4 * c4;
     return EnlargedAxis(phi) * m_oneMinusE2 *
-           (m_A * phi - m_B2 / 2.0 * std::sin(2 * phi) + m_C4 / 4.0 * std::sin(4 * phi) -
-            m_D6 / 6.0 * std::sin(6 * phi) + m_E8 / 8.0 * std::sin(8 * phi));
+           (m_A * phi - m_B2 / 2.0 * s2 + m_C4 / 4.0 * s4 - m_D6 / 6.0 * s6 + m_E8 / 8.0 * s8);
 }
 
 double CCoordinateProject::FootLatitude(double s, double phiForAxis) const
