@@ -84,6 +84,19 @@ bool WantsHelp(const QStringList& args)
     return args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
 }
 
+QString FormatFixed(double value, int decimals)
+{
+    QString text = QString::number(value, 'f', decimals);
+    if (text.startsWith(QLatin1Char('-')))
+    {
+        bool allZero = true;
+        for (qsizetype i = 1; i < text.size(); ++i)
+            if (text[i] != QLatin1Char('0') && text[i] != QLatin1Char('.')) allZero = false;
+        if (allZero) text.remove(0, 1);
+    }
+    return text;
+}
+
 QString FormatDegrees(double radians) { return QString::asprintf("%.8f", radians * 180.0 / M_PI); }
 
 QString FormatPackedDms(double radians)
