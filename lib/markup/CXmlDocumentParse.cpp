@@ -8,23 +8,48 @@
 #include "markup/XmlEntities.h"
 #include "markup/XmlScan.h"
 
-#include <unordered_map>
+#include <QHash>
 #include <vector>
 
 namespace
 {
-// ASCII case is folded so that the same table serves the case-insensitive mode.
-inline uint32_t NameHash(const char16_t* s, qsizetype n)
+// Counts the open elements per name, so that an end tag matching no open element is recognised
+// at once instead of by a walk up the whole stack (which would make a run of stray end tags under
+// deep nesting quadratic). Keys are exact names, or case-folded names in the case-insensitive mode.
+class OpenNames
 {
-    uint32_t h = 2166136261u;
-    for (qsizetype i = 0; i < n; ++i)
+public:
+    explicit OpenNames(bool ignoreCase) : m_ignoreCase(ignoreCase) {}
+    void Add(QStringView name)
     {
-        char16_t c = s[i];
-        if (c >= 'A' && c <= 'Z') c = char16_t(c + 32);
-        h = (h ^ c) * 16777619u;
+        if (m_ignoreCase)
+            ++m_folded[name.toString().toCaseFolded()];
+        else
+            ++m_exact[name];
     }
-    return h;
-}
+    void Remove(QStringView name)
+    {
+        if (m_ignoreCase)
+            Drop(m_folded, name.toString().toCaseFolded());
+        else
+            Drop(m_exact, name);
+    }
+    bool Contains(QStringView name) const
+    {
+        return m_ignoreCase ? m_folded.contains(name.toString().toCaseFolded()) : m_exact.contains(name);
+    }
+
+private:
+    template <typename Map, typename Key>
+    static void Drop(Map& map, const Key& key)
+    {
+        auto it = map.find(key);
+        if (it != map.end() && --it.value() == 0) map.erase(it);
+    }
+    bool m_ignoreCase;
+    QHash<QStringView, int> m_exact;
+    QHash<QString, int> m_folded;
+};
 
 inline bool NamesEqual(const char16_t* a, const char16_t* b, qsizetype n, bool ignoreCase)
 {
@@ -58,7 +83,6 @@ struct OpenElem
     int lastChild;
     qsizetype nameOffset;
     qsizetype nameLength;
-    uint32_t hash;
 };
 } // namespace
 
@@ -124,7 +148,8 @@ int CXmlDocument::ParseRange(qsizetype begin, qsizetype end, int parent, int* la
     const bool ignoreCase = (m_docFlags & DocIgnoreCase) != 0;
 
     std::vector<OpenElem> open;
-    std::unordered_map<uint32_t, int> openCount; // open elements per name hash
+    OpenNames openNames(ignoreCase);
+    auto nameAt = [s](qsizetype off, qsizetype len) { return QStringView(s + off, len); };
     int topFirst = 0;
     int topLast = 0;
 
@@ -164,8 +189,7 @@ int CXmlDocument::ParseRange(qsizetype begin, qsizetype end, int parent, int* la
     auto closeTop = [&](qsizetype closeAt, qsizetype endTagLength) {
         const OpenElem o = open.back();
         open.pop_back();
-        auto it = openCount.find(o.hash);
-        if (it != openCount.end() && --it->second == 0) openCount.erase(it);
+        openNames.Remove(nameAt(o.nameOffset, o.nameLength));
         XmlElemRecord& r = idx[o.elem];
         r.length = static_cast<int32_t>(closeAt - r.start);
         r.SetEndTagLength(static_cast<int32_t>(endTagLength));
@@ -212,7 +236,6 @@ int CXmlDocument::ParseRange(qsizetype begin, qsizetype end, int parent, int* la
                 continue;
             }
             const qsizetype tagEnd = q + 1;
-            const uint32_t h = NameHash(s + nameOff, nameLen);
             bool matched = false;
             if (!open.empty() && open.back().nameLength == nameLen &&
                 NamesEqual(s + open.back().nameOffset, s + nameOff, nameLen, ignoreCase))
@@ -220,7 +243,7 @@ int CXmlDocument::ParseRange(qsizetype begin, qsizetype end, int parent, int* la
                 closeTop(tagEnd, tagEnd - pos);
                 matched = true;
             }
-            else if (nameLen > 0 && openCount.count(h))
+            else if (nameLen > 0 && openNames.Contains(nameAt(nameOff, nameLen)))
             {
                 // An ancestor has this name: the elements above it were never ended.
                 size_t k = open.size();
@@ -363,9 +386,8 @@ int CXmlDocument::ParseRange(qsizetype begin, qsizetype end, int parent, int* la
                 idx[e].length = static_cast<int32_t>(tagEnd - pos);
             else
             {
-                const uint32_t h = NameHash(s + nameOff, nameLen);
-                open.push_back(OpenElem{e, 0, nameOff, nameLen, h});
-                ++openCount[h];
+                open.push_back(OpenElem{e, 0, nameOff, nameLen});
+                openNames.Add(nameAt(nameOff, nameLen));
             }
             pos = tagEnd;
         }

@@ -206,6 +206,8 @@ TEST(XmlEdit, DeepNestingHugeValuesAndHostileInputStayLinear)
     // Unended start tags and end tags that match nothing: each must cost constant time.
     CXmlDocument unended(QStringLiteral("<a>").repeated(depth) + QStringLiteral("</b>").repeated(depth));
     EXPECT_FALSE(unended.IsWellFormed());
+    CXmlDocument otherCase(QStringLiteral("<a>").repeated(depth) + QStringLiteral("</A>").repeated(depth));
+    EXPECT_FALSE(otherCase.IsWellFormed());
     CXmlDocument interleaved(QStringLiteral("<a><b>").repeated(depth / 2) + QStringLiteral("</a>").repeated(depth));
     EXPECT_FALSE(interleaved.IsWellFormed());
 
