@@ -427,15 +427,11 @@ int CMapManage::ZoomOut(CPoint p1, CPoint p2)
     double minX, minY, maxX, maxY;
     if (click)
     {
-        const CPoint a(Trunc(c.x - 0.625 * W + 0.5), Trunc(c.y - 0.625 * H + 0.5));
-        const CPoint b(Trunc(c.x + 0.625 * W + 0.5), Trunc(c.y + 0.625 * H + 0.5));
-        xyhCoord wa, wb;
-        m_MapConvert.ClientToWorld(a, wa);
-        m_MapConvert.ClientToWorld(b, wb);
-        minX = std::min(wa.x, wb.x);
-        maxX = std::max(wa.x, wb.x);
-        minY = std::min(wa.y, wb.y);
-        maxY = std::max(wa.y, wb.y);
+        // The box 1.25 times the view around the click, in world units.
+        minX = wc.x - 0.625 * H * s;
+        maxX = wc.x + 0.625 * H * s;
+        minY = wc.y - 0.625 * W * s;
+        maxY = wc.y + 0.625 * W * s;
     }
     else
     {

@@ -18,9 +18,6 @@ namespace
 // fixed-point rasteriser is not made for such numbers.
 constexpr double kMargin = 4096.0;
 
-// Above this many samples a curve is sampled finely only where it may be seen.
-constexpr long kDirectSamples = 4096;
-
 struct Box
 {
     double left, top, right, bottom;
@@ -91,78 +88,19 @@ QPointF ClientPoint(const CMapConvert* convert, double x, double y)
     return QPointF(static_cast<double>(cx), static_cast<double>(cy));
 }
 
-// The sample stations of a curve: start, start + step, ... while below the end, then the end.
-// Long sample runs are thinned where the curve cannot be seen: a stretch of arc of length d lies
-// within d of its first point, so a stretch whose disc misses the (world) view contributes only
-// its end points. Every sample that can fall in the view is kept.
-class CurveSampler
+// Whether any segment of the polyline meets the rectangle.
+bool PolylineMeets(const std::vector<QPointF>& points, const CRect& rc)
 {
-public:
-    CurveSampler(const CRoadElement& e, double step, double viewMinX, double viewMaxX, double viewMinY, double viewMaxY)
-        : m_E(e), m_Step(step), m_MinX(viewMinX), m_MaxX(viewMaxX), m_MinY(viewMinY), m_MaxY(viewMaxY)
+    // The client rectangle as a closed box of pixel positions (right and bottom edges excluded).
+    const Box view{double(rc.left), double(rc.top), double(rc.right) - 1, double(rc.bottom) - 1};
+    if (points.size() == 1) return view.Contains(points[0].x(), points[0].y());
+    for (size_t i = 0; i + 1 < points.size(); ++i)
     {
-        const double length = e.m_EndStation - e.m_StartStation;
-        long k = static_cast<long>(std::ceil(length / step)) - 1; // intermediate samples
-        if (k < 0) k = 0;
-        while (k > 0 && !(e.m_StartStation + k * step < e.m_EndStation)) --k;
-        while (e.m_StartStation + (k + 1) * step < e.m_EndStation) ++k;
-        m_Last = k + 1;
+        double x1 = points[i].x(), y1 = points[i].y(), x2 = points[i + 1].x(), y2 = points[i + 1].y();
+        if (ClipToBox(view, x1, y1, x2, y2)) return true;
     }
-
-    long Count() const { return m_Last + 1; }
-
-    void Collect(std::vector<xyhCoord>& out)
-    {
-        Emit(0, out);
-        if (m_Last <= kDirectSamples)
-            for (long i = 1; i <= m_Last; ++i) Emit(i, out);
-        else
-            Thin(0, m_Last, out);
-    }
-
-private:
-    double Station(long i) const { return i >= m_Last ? m_E.m_EndStation : m_E.m_StartStation + i * m_Step; }
-
-    void Emit(long i, std::vector<xyhCoord>& out) const
-    {
-        xyhCoord p;
-        double bearing = 0;
-        if (m_E.GetAngleAndXY(Station(i), p.x, p.y, bearing, 0.0)) out.push_back(p);
-    }
-
-    bool DiscMissesView(long i, long j) const
-    {
-        xyhCoord c;
-        double bearing = 0;
-        if (!m_E.GetAngleAndXY(Station(i), c.x, c.y, bearing, 0.0)) return false;
-        const double r = Station(j) - Station(i);
-        const double nx = std::clamp(c.x, m_MinX, m_MaxX), ny = std::clamp(c.y, m_MinY, m_MaxY);
-        return std::hypot(c.x - nx, c.y - ny) > r;
-    }
-
-    // Emits the samples (i, j].
-    void Thin(long i, long j, std::vector<xyhCoord>& out)
-    {
-        if (j - i <= 64)
-        {
-            for (long k = i + 1; k <= j; ++k) Emit(k, out);
-            return;
-        }
-        if (DiscMissesView(i, j))
-        {
-            Emit(j, out);
-            return;
-        }
-        const long mid = i + (j - i) / 2;
-        Thin(i, mid, out);
-        Thin(mid, j, out);
-    }
-
-    const CRoadElement& m_E;
-    double m_Step;
-    double m_MinX, m_MaxX, m_MinY, m_MaxY;
-    long m_Last = 1;
-};
+    return false;
+}
 } // namespace
 
 void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode) const
@@ -170,11 +108,7 @@ void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode) c
     if (!painter || !convert) return;
     const double scale = convert->GetScale();
     const CRect rc = convert->GetClientRect();
-    const xyhCoord start = convert->GetStartCor();
     const Box safe{rc.left - kMargin, rc.top - kMargin, rc.right + kMargin, rc.bottom + kMargin};
-    // The world rectangle of the view, widened by a pixel for rounding.
-    const double viewMinX = start.x - scale, viewMaxX = start.x + (rc.Height() + 1) * scale;
-    const double viewMinY = start.y - scale, viewMaxY = start.y + (rc.Width() + 1) * scale;
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, false);
@@ -199,30 +133,23 @@ void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode) c
         double step = 10.0;
         if (length / 10.0 < 5.0) step = length / 10.0;
         if (step <= scale) step = scale;
+        // Samples: the start, every step while below the end, the end.
         samples.clear();
-        if (!(length > 0.0) || !(step > 0.0) || !std::isfinite(length / step))
-        {
-            // Nothing to sample between: the two ends.
-            double x, y, b;
-            if (e.GetAngleAndXY(e.m_StartStation, x, y, b, 0.0)) samples.push_back({x, y, 0.0});
-            if (e.GetAngleAndXY(e.m_EndStation, x, y, b, 0.0)) samples.push_back({x, y, 0.0});
-        }
-        else
-        {
-            CurveSampler sampler(e, step, viewMinX, viewMaxX, viewMinY, viewMaxY);
-            sampler.Collect(samples);
-        }
+        auto sample = [&](double station) {
+            xyhCoord p;
+            double bearing = 0;
+            if (e.GetAngleAndXY(station, p.x, p.y, bearing, 0.0)) samples.push_back(p);
+        };
+        sample(e.m_StartStation);
+        if (length > 0.0 && step > 0.0 && std::isfinite(length / step))
+            for (long k = 1; e.m_StartStation + k * step < e.m_EndStation; ++k) sample(e.m_StartStation + k * step);
+        sample(e.m_EndStation);
 
         client.clear();
-        bool visible = false;
-        for (const xyhCoord& p : samples)
-        {
-            long cx = 0, cy = 0;
-            convert->WorldToClient(p.x, p.y, cx, cy);
-            visible = visible || (cx >= rc.left && cx < rc.right && cy >= rc.top && cy < rc.bottom);
-            client.emplace_back(static_cast<double>(cx), static_cast<double>(cy));
-        }
-        if (visible) DrawPolyline(painter, safe, client);
+        for (const xyhCoord& p : samples) client.push_back(ClientPoint(convert, p.x, p.y));
+        // Drawn when any part of it crosses the view. (Testing only the samples would lose a curve
+        // zoomed in between two of its samples.)
+        if (PolylineMeets(client, rc)) DrawPolyline(painter, safe, client);
     }
 
     painter->setBackgroundMode(Qt::TransparentMode);
