@@ -16,8 +16,11 @@ for t in "${targets[@]}"; do
   corpus="fuzz/corpus/$name"
   mkdir -p "$corpus"
   scratch=$(mktemp -d)
+  # A dictionary of the format's tokens beside the target's source helps the mutator.
+  dict=()
+  if [ -f "fuzz/$name.dict" ]; then dict=(-dict="fuzz/$name.dict"); fi
   echo "== $name for ${seconds}s"
-  "$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  "$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 "${dict[@]}" \
        -artifact_prefix="$scratch/" "$scratch" "$corpus" 2>&1 | tail -n 5
   rc=${PIPESTATUS[0]}
   if [ "$rc" -ne 0 ]; then

@@ -3,6 +3,7 @@
 #include "platform/TextCodec.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -211,4 +212,48 @@ TEST(XmlFile, EncodingTableAndCharacterConversions)
     EXPECT_EQ(invalid, 1);
     const QString all = QString::fromUtf8("aé京😀");
     EXPECT_EQ(CXmlDocument::UTF8To16(CXmlDocument::UTF16To8(all)), all);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr qint64 kLargeFileBytes = 16 << 20; // the sanitizers make the full size too slow
+#else
+constexpr qint64 kLargeFileBytes = 100 << 20;
+#endif
+
+TEST(XmlFile, LargeFilesLoadInBoundedTimeAndOversizedOnesAreRefused)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("large.xml");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<HEAD>\r\n");
+        const QByteArray record = QString::fromUtf8("<P n=\"1\"><X>123.456</X><Y>线路</Y></P>\r\n").toUtf8();
+        QByteArray block;
+        while (block.size() < (1 << 20)) block += record;
+        for (qint64 written = 0; written < kLargeFileBytes; written += block.size()) f.write(block);
+        f.write("</HEAD>\r\n");
+    }
+    QElapsedTimer timer;
+    timer.start();
+    CXmlDocument doc;
+    ASSERT_TRUE(doc.Load(path)) << doc.GetError().toStdString();
+    EXPECT_TRUE(doc.IsWellFormed());
+    ASSERT_TRUE(doc.FindElem(QStringLiteral("HEAD")));
+    ASSERT_TRUE(doc.IntoElem());
+    qint64 count = 0;
+    while (doc.FindElem()) ++count;
+    EXPECT_GT(count, kLargeFileBytes / 64);
+    EXPECT_LT(timer.elapsed(), 60000);
+
+    // Beyond the file limit: refused with a message, not read into memory.
+    const QString hugePath = dir.filePath("huge.xml");
+    {
+        QFile f(hugePath);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(CXmlDocument::MaxFileBytes + 1)); // sparse: costs no disk space
+    }
+    EXPECT_FALSE(doc.Load(hugePath));
+    EXPECT_TRUE(doc.GetError().contains(QStringLiteral("too large"))) << doc.GetError().toStdString();
+    EXPECT_TRUE(doc.GetDoc().isEmpty());
 }
