@@ -74,7 +74,35 @@ public:
         int count = 0;
     };
 
+    // A record's centre line as a polyline: the distance from a point to it, less the record's
+    // slack, is a tighter lower bound than the distance to its box.
+    struct Outline
+    {
+        int first = 0; // range in points
+        int count = 0;
+        double slack = 0.0;
+    };
+
+    double LowerBound(size_t record, double x, double y) const
+    {
+        const Outline& o = outlines[record];
+        double best2 = std::numeric_limits<double>::infinity();
+        const double* p = &points[static_cast<size_t>(o.first) * 2];
+        for (int k = 0; k + 1 < o.count; ++k, p += 2)
+        {
+            const double ax = p[0], ay = p[1], dx = p[2] - ax, dy = p[3] - ay;
+            const double len2 = dx * dx + dy * dy;
+            double t = len2 > 0.0 ? ((x - ax) * dx + (y - ay) * dy) / len2 : 0.0;
+            t = t < 0.0 ? 0.0 : (t > 1.0 ? 1.0 : t);
+            const double ex = ax + t * dx - x, ey = ay + t * dy - y;
+            best2 = std::min(best2, ex * ex + ey * ey);
+        }
+        return std::sqrt(best2) - o.slack;
+    }
+
     size_t recordCount = 0;
+    std::vector<Outline> outlines; // per record
+    std::vector<double> points;    // x, y pairs of all outlines
     std::vector<Box> boxes;        // per record
     std::vector<int> items;        // record numbers, grouped by leaf
     std::vector<Node> nodes;       // nodes[0] is the root
@@ -105,9 +133,9 @@ bool NeverAccepts(const CRoadElement& r)
     }
 }
 
-// The box of every centre-line point the record can report an offset against, or false when it
-// cannot be bounded with confidence.
-bool RecordBox(const CRoadElement& r, CRoadDesignIndex::Box& box)
+// The box and outline of every centre-line point the record can report an offset against, or
+// false when they cannot be drawn with confidence.
+bool RecordOutline(const CRoadElement& r, CRoadDesignIndex& index, size_t record)
 {
     const double length = r.m_Length;
     const double absRadius = std::max(std::fabs(r.m_StartRadius), std::fabs(r.m_EndRadius));
@@ -121,7 +149,7 @@ bool RecordBox(const CRoadElement& r, CRoadDesignIndex::Box& box)
     else if (r.m_Kind == CRoadElement::Transition)
     {
         // The forward evaluation picks the curve by exact comparison with 0, the inverse by
-        // magnitude; where they could differ, do not trust a box drawn with the forward one.
+        // magnitude; where they could differ, do not trust an outline drawn with the forward one.
         const bool exactBoth = r.m_StartRadius != 0.0 && r.m_EndRadius != 0.0;
         const bool magBoth = std::fabs(r.m_StartRadius) > 1e-6 && std::fabs(r.m_EndRadius) > 1e-6;
         if (exactBoth != magBoth) return false;
@@ -135,35 +163,48 @@ bool RecordBox(const CRoadElement& r, CRoadDesignIndex::Box& box)
     const double span = lTo - lFrom;
     if (!std::isfinite(span)) return false;
 
-    // Curves are sampled densely enough that the chord between samples strays at most a few
-    // centimetres from the curve; that stray distance widens the box.
+    // The chord between two samples strays from the curve by at most h²κ/8 (h the sample
+    // spacing, κ the largest curvature; a transition's keeps growing a little past its end).
     int steps = 1;
     double sagitta = 0.0;
     if (r.m_Kind != CRoadElement::Straight)
     {
-        const double curvature = 1.0 / minRadius;
-        const double idealStep = std::sqrt(8.0 * 0.02 / curvature);
-        steps = static_cast<int>(std::min(4096.0, std::max(8.0, std::ceil(span / idealStep))));
+        const double curvature = 1.5 / minRadius;
+        const double idealStep = std::sqrt(8.0 * 0.5 / curvature); // half a metre of stray
+        steps = static_cast<int>(std::min(64.0, std::max(2.0, std::ceil(span / idealStep))));
         const double h = span / steps;
-        // A transition's curvature keeps growing past its end by the short extension.
-        sagitta = h * h * curvature * 1.5 / 8.0;
+        sagitta = h * h * curvature / 8.0;
     }
+    CRoadDesignIndex::Box box;
+    const size_t first = index.points.size() / 2;
     for (int k = 0; k <= steps; ++k)
     {
         const double l = k == steps ? lTo : lFrom + span * k / steps;
         double x = 0.0, y = 0.0, bearing = 0.0;
-        if (!r.GetAngleAndXY(r.m_StartStation + l, x, y, bearing, 0.0)) return false;
-        if (!std::isfinite(x) || !std::isfinite(y)) return false;
+        if (!r.GetAngleAndXY(r.m_StartStation + l, x, y, bearing, 0.0) || !std::isfinite(x) || !std::isfinite(y))
+        {
+            index.points.resize(first * 2);
+            return false;
+        }
         box.Add(x, y);
+        index.points.push_back(x);
+        index.points.push_back(y);
     }
-    // Rounding of the element's own arithmetic: it grows with the size of the coordinates (for a
-    // nearly north-facing straight the foot is found through a steep slope), the element's size
-    // and, on transitions, with the iterations of the inversion.
+    // Rounding in the element's own arithmetic grows with the size of the coordinates (for a
+    // nearly east-facing straight the foot is found through a steep slope), with the element's
+    // size, and on the nearly east-facing straight with its length (taken as exactly east-west).
     const double coordinate = std::max(std::max(std::fabs(box.minX), std::fabs(box.maxX)),
                                        std::max(std::fabs(box.minY), std::fabs(box.maxY)));
-    const double margin = 0.05 + sagitta + 1e-6 * (std::fabs(length) + absRadius + coordinate);
+    const double margin = 0.05 + sagitta + 1e-6 * (std::fabs(length) + absRadius) + 1e-8 * coordinate;
     box.Grow(margin);
-    return box.IsFinite();
+    if (!box.IsFinite() || !std::isfinite(margin))
+    {
+        index.points.resize(first * 2);
+        return false;
+    }
+    index.boxes[record] = box;
+    index.outlines[record] = {static_cast<int>(first), steps + 1, margin};
+    return true;
 }
 
 int BuildNode(CRoadDesignIndex& index, const std::vector<CRoadElement>& records, int first, int count)
@@ -225,11 +266,12 @@ void CRoadDesign::BuildIndex()
     auto index = std::make_shared<CRoadDesignIndex>();
     index->recordCount = m_RoadElements.size();
     index->boxes.resize(m_RoadElements.size());
+    index->outlines.resize(m_RoadElements.size());
     for (size_t i = 0; i < m_RoadElements.size(); ++i)
     {
         const CRoadElement& r = m_RoadElements[i];
         if (NeverAccepts(r)) continue;
-        if (RecordBox(r, index->boxes[i]))
+        if (RecordOutline(r, *index, i))
             index->items.push_back(static_cast<int>(i));
         else
             index->alwaysAsk.push_back(static_cast<int>(i));
@@ -311,7 +353,10 @@ int CRoadDesign::GetPegAndOffsetIndexed(double x, double y, double& station, dou
     const CRoadDesignIndex& index = *m_Index;
     decided = false;
     thread_local std::vector<Candidate> candidates;
-    thread_local std::vector<int> stack;
+    // Depth-first with the nearer group first; a median-split tree over any route that fits in
+    // memory is far shallower than this.
+    int stack[256];
+    int top = 0;
 
     // Asks the records that could hold a point closer than bound(); the bound only ever shrinks.
     // `windowed` restricts the search to the records near the given station.
@@ -326,12 +371,11 @@ int CRoadDesign::GetPegAndOffsetIndexed(double x, double y, double& station, dou
         };
         for (int i : index.alwaysAsk) ask(static_cast<size_t>(i));
         if (index.nodes.empty()) return;
-        stack.clear();
-        stack.push_back(0);
-        while (!stack.empty())
+        top = 0;
+        stack[top++] = 0;
+        while (top > 0)
         {
-            const CRoadDesignIndex::Node& node = index.nodes[static_cast<size_t>(stack.back())];
-            stack.pop_back();
+            const CRoadDesignIndex::Node& node = index.nodes[static_cast<size_t>(stack[--top])];
             const double b = bound();
             if (node.box.Distance2(x, y) > b * b) continue;
             // Skip whole groups whose stations cannot pass the window or the station limit; the
@@ -347,28 +391,31 @@ int CRoadDesign::GetPegAndOffsetIndexed(double x, double y, double& station, dou
             }
             if (node.left < 0)
             {
+                // Ask the leaf's records nearest first, each only while it can still win.
+                std::pair<double, int> order[4];
+                int n = 0;
                 for (int k = node.first; k < node.first + node.count; ++k)
                 {
                     const int i = index.items[static_cast<size_t>(k)];
-                    const double bb = bound();
-                    if (index.boxes[static_cast<size_t>(i)].Distance2(x, y) > bb * bb) continue;
-                    ask(static_cast<size_t>(i));
+                    if (index.boxes[static_cast<size_t>(i)].Distance2(x, y) > b * b) continue;
+                    const double lower = index.LowerBound(static_cast<size_t>(i), x, y);
+                    if (lower > b) continue;
+                    order[n++] = {lower, i};
+                }
+                std::sort(order, order + n);
+                for (int k = 0; k < n; ++k)
+                {
+                    if (order[k].first > bound()) break;
+                    ask(static_cast<size_t>(order[k].second));
                 }
                 continue;
             }
             const CRoadDesignIndex::Node& l = index.nodes[static_cast<size_t>(node.left)];
             const CRoadDesignIndex::Node& r = index.nodes[static_cast<size_t>(node.right)];
             // Nearer group last, so that it is searched first.
-            if (l.box.Distance2(x, y) <= r.box.Distance2(x, y))
-            {
-                stack.push_back(node.right);
-                stack.push_back(node.left);
-            }
-            else
-            {
-                stack.push_back(node.left);
-                stack.push_back(node.right);
-            }
+            const bool leftFirst = l.box.Distance2(x, y) <= r.box.Distance2(x, y);
+            stack[top++] = leftFirst ? node.right : node.left;
+            stack[top++] = leftFirst ? node.left : node.right;
         }
     };
 

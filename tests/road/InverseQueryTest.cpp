@@ -1,0 +1,132 @@
+#include "RoadDesignFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <iomanip>
+#include <limits>
+#include <random>
+
+using namespace RoadFixtures;
+
+namespace
+{
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+struct Answer
+{
+    int result = 0;
+    double station = 0, offset = 0;
+};
+
+Answer Indexed(const CRoadDesign& m, double x, double y, int window, double near)
+{
+    Answer a;
+    a.result = m.GetPegAndOffset(x, y, a.station, a.offset, window, near);
+    return a;
+}
+
+Answer Scan(const ReferenceModel& m, double x, double y, int window, double near)
+{
+    Answer a;
+    a.result = m.GetPegAndOffsetFullScan(x, y, a.station, a.offset, window, near);
+    return a;
+}
+
+bool Identical(const Answer& a, const Answer& b, double x, double y)
+{
+    const bool same = a.result == b.result && (!a.result || (SameBits(a.station, b.station) && SameBits(a.offset, b.offset)));
+    if (!same)
+        ADD_FAILURE() << std::setprecision(17) << "at " << x << "," << y << ": " << a.result << " " << a.station
+                      << " " << a.offset << " vs " << b.result << " " << b.station << " " << b.offset;
+    return same;
+}
+
+void ExpectIdentical(const Answer& a, const Answer& b, double x, double y) { Identical(a, b, x, y); }
+} // namespace
+
+// Compares the indexed query with the plain scan on `count` random points: near the route (where
+// several elements compete at joints and in bends, some points exactly on the centre line), and
+// anywhere in and around its extent (where claims come from far-away straights and arcs); every
+// fifth point also through the station window, and a tenth of them under a station limit. Two
+// threads share the work: the plain scan asks every element, which is what makes it slow.
+void CompareOnRandomPoints(int elements, unsigned seed, int count)
+{
+    CRoadDesign_Element route = RandomRoute(elements, seed);
+    ReferenceModel model;
+    ASSERT_EQ(model.LoadRoadData(&route), 1);
+    ReferenceModel limited = model;
+    const double first = model.m_RoadElements.front().m_StartStation;
+    const double last = model.m_RoadElements.back().m_EndStation;
+    limited.SetPegLimitPar(1, first + 0.6 * (last - first), first + 0.3 * (last - first));
+
+    std::atomic<int> claimed{0}, windowed{0}, mismatches{0};
+    auto work = [&](unsigned part) {
+        std::mt19937 rng(seed * 31 + part);
+        std::uniform_real_distribution<double> station(first - 50, last + 50);
+        std::uniform_real_distribution<double> nearOffset(-60, 60);
+        std::uniform_real_distribution<double> unit(0, 1);
+        const double wx = model.m_MaxX - model.m_MinX, wy = model.m_MaxY - model.m_MinY;
+        std::uniform_real_distribution<double> ax(model.m_MinX - 0.2 * wx, model.m_MaxX + 0.2 * wx);
+        std::uniform_real_distribution<double> ay(model.m_MinY - 0.2 * wy, model.m_MaxY + 0.2 * wy);
+        for (int i = static_cast<int>(part); i < count; i += 2)
+        {
+            double x = 0, y = 0;
+            if (i % 4 != 3)
+            {
+                double b = 0;
+                const double s = std::min(std::max(station(rng), first), last);
+                const double o = i % 50 == 0 ? 0.0 : nearOffset(rng) * (unit(rng) < 0.5 ? 0.05 : 1.0);
+                model.GetAngleAndXY(s, x, y, b, o);
+            }
+            else
+            {
+                x = ax(rng);
+                y = ay(rng);
+            }
+            const CRoadDesign& m = i % 10 == 7 ? limited : model;
+            const ReferenceModel& ref = i % 10 == 7 ? limited : model;
+            const Answer plain = Scan(ref, x, y, 0, 0);
+            if (!Identical(Indexed(m, x, y, 0, 0), plain, x, y)) ++mismatches;
+            claimed += plain.result;
+            if (i % 5 == 0)
+            {
+                const double near = station(rng);
+                const Answer w = Scan(ref, x, y, 1, near);
+                if (!Identical(Indexed(m, x, y, 1, near), w, x, y)) ++mismatches;
+                windowed += w.result;
+            }
+        }
+    };
+    std::thread other(work, 1u);
+    work(0u);
+    other.join();
+    EXPECT_EQ(mismatches.load(), 0);
+    EXPECT_GT(claimed.load(), count * 8 / 10);
+    EXPECT_GT(windowed.load(), count / 7);
+}
+
+// The index only skips elements that cannot win, so its answers must be those of the plain scan,
+// bit for bit.
+TEST(InverseQuery, IndexedAnswersEqualTheFullScanOnRandomPoints)
+{
+    CompareOnRandomPoints(120, 42, 100000);
+    CompareOnRandomPoints(500, 43, 5000);
+}
+
+// Degenerate inputs take the plain path or agree with it.
+TEST(InverseQuery, NonFiniteAndFarPointsAgreeWithTheFullScan)
+{
+    CRoadDesign_Element route = HighwayRoute();
+    ReferenceModel model;
+    ASSERT_EQ(model.LoadRoadData(&route), 1);
+    const double inf = std::numeric_limits<double>::infinity();
+    const double points[][2] = {{std::nan(""), 500000}, {3400000, inf}, {-inf, 0}, {1e300, -1e300},
+                                {3400000 + 1e7, 500000}, {0, 0}};
+    for (const auto& p : points)
+        for (int window : {0, 1})
+            ExpectIdentical(Indexed(model, p[0], p[1], window, 300), Scan(model, p[0], p[1], window, 300), p[0],
+                            p[1]);
+}
