@@ -1,5 +1,6 @@
 #include "platform/MessageSink.h"
 #include "platform/TextCodec.h"
+#include "road/CRoadDesign.h"
 #include "road/CRoadDesign_CrossPoint.h"
 
 #include <QDir>
@@ -111,6 +112,7 @@ struct Straight
 struct Trace
 {
     std::vector<Straight> straights;
+    std::vector<std::pair<double, double>> ends; // after each element
     double x = 0.0;
     double y = 0.0;
 };
@@ -137,6 +139,7 @@ Trace Follow(const Tdfe& t)
             x += e.length * std::cos(b);
             y += e.length * std::sin(b);
             tr.straights.push_back({x0, y0, x, y, b});
+            tr.ends.emplace_back(x, y);
             continue;
         }
         double k0, k1;
@@ -162,6 +165,7 @@ Trace Follow(const Tdfe& t)
         x += sx * h / 3.0;
         y += sy * h / 3.0;
         b = heading(L);
+        tr.ends.emplace_back(x, y);
     }
     tr.x = x;
     tr.y = y;
@@ -548,4 +552,55 @@ TEST(RouteExamples, ExampleRoutesReadSaveByteIdenticalAndConvertCleanly)
     }
     EXPECT_GE(crossRoutes, 3);
     EXPECT_TRUE(sawLongRoute);
+}
+
+TEST(RouteExamples, RoadModelFollowsTheWrittenElements)
+{
+    const QDir examples(QStringLiteral(TESVANE_SOURCE_DIR "/examples"));
+    QTemporaryDir dir;
+    // Crossing-point routes: the model's chain ends where the independent trace ends.
+    for (const QString& name : examples.entryList({QStringLiteral("*.RP")}, QDir::Files))
+    {
+        SCOPED_TRACE(name.toStdString());
+        CRoadDesign_CrossPoint route;
+        ASSERT_EQ(route.LibraryFile_Read(examples.filePath(name)), 1);
+        const QString tdfe = dir.filePath(name + QStringLiteral(".TDFE"));
+        ASSERT_EQ(route.RPtoTDFE(tdfe), 1);
+        const Trace tr = Follow(Parse(ReadBytes(tdfe)));
+        CRoadDesign model;
+        ASSERT_EQ(model.LoadTDFEFile(tdfe), 1);
+        ASSERT_EQ(model.m_RoadElements.size(), tr.ends.size() + 1);
+        double worst = 0.0;
+        for (size_t i = 0; i < tr.ends.size(); ++i)
+        {
+            const CRoadElement& e = model.m_RoadElements[i + 1];
+            worst = std::max(worst, std::hypot(e.m_EndX - tr.ends[i].first, e.m_EndY - tr.ends[i].second));
+        }
+        EXPECT_LT(worst, 1e-6);
+        // Lengths are written with six decimals: the sum may differ by half a micrometre each.
+        EXPECT_NEAR(model.m_RoadElements.back().m_EndStation, route.m_StartMileage + route.m_RunningMileage,
+                    1e-6 * static_cast<double>(tr.ends.size()));
+    }
+    // Element routes: the exchange file loads into the same alignment as the route itself.
+    for (const QString& name : examples.entryList({QStringLiteral("*.RE")}, QDir::Files))
+    {
+        SCOPED_TRACE(name.toStdString());
+        CRoadDesign_Element route;
+        ASSERT_EQ(route.LibraryFile_Read(examples.filePath(name)), 1);
+        const QString tdfe = dir.filePath(name + QStringLiteral(".TDFE"));
+        ASSERT_EQ(route.REToTDFE(tdfe), 1);
+        CRoadDesign direct, viaFile;
+        ASSERT_EQ(direct.LoadRoadData(&route), 1);
+        ASSERT_EQ(viaFile.LoadTDFEFile(tdfe), 1);
+        ASSERT_EQ(direct.m_RoadElements.size(), viaFile.m_RoadElements.size());
+        for (size_t i = 0; i < direct.m_RoadElements.size(); ++i)
+        {
+            const CRoadElement& a = direct.m_RoadElements[i];
+            const CRoadElement& b = viaFile.m_RoadElements[i];
+            EXPECT_NEAR(a.m_EndX, b.m_EndX, 1e-5) << i;
+            EXPECT_NEAR(a.m_EndY, b.m_EndY, 1e-5) << i;
+            EXPECT_NEAR(a.m_EndStation, b.m_EndStation, 1e-5) << i;
+        }
+        EXPECT_EQ(viaFile.m_RoadName, route.m_RoadName);
+    }
 }
