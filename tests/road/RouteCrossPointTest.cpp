@@ -284,8 +284,6 @@ TEST(RouteCrossPointGeometry, HelpersGiveTheCircleAndRefuseDegenerateLines)
     EXPECT_NEAR(y2, 500.0, 1e-6);
     CRoadDesign_CrossPoint::ComputermathCurve(500.0, 90.0, 0.0, x1, y1, x2, y2, 0);
     EXPECT_NEAR(y2, -500.0, 1e-6);
-    EXPECT_DOUBLE_EQ(CRoadDesign_CrossPoint::ComputeAngle(0, 0, -1, 0), kPi);
-    EXPECT_DOUBLE_EQ(CRoadDesign_CrossPoint::ComputeDistance(1, 1, 4, 5), 5.0);
 
     double x = 42.0, y = 42.0;
     EXPECT_EQ(CRoadDesign_CrossPoint::ComputeJD(x, y, 0, 0, 10, 10, 0, 10, 10, 0), 1);
