@@ -3,7 +3,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test build deps bench asan fuzz format clean
+.PHONY: run test build deps bench asan tsan fuzz format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -28,6 +28,13 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# The map engine's drawing thread under ThreadSanitizer (only its tests are built).
+tsan: deps
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESVANE_TSAN=ON
+	cmake --build build-tsan -j $(JOBS) --target tests_map
+	QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/map/tsan.supp" \
+	  build-tsan/tests/tests_map
+
 # Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS on its corpus.
 FUZZ_SECONDS ?= 60
 fuzz: deps
@@ -40,4 +47,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-bench build-fuzz
+	rm -rf build build-asan build-tsan build-bench build-fuzz

@@ -3,7 +3,7 @@
 
 #include "platform/MessageSink.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <algorithm>
 
 namespace
@@ -33,7 +33,13 @@ RegisterCommand::RegisterCommand(CliCommand command) { Registry().push_back(std:
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // A GUI application (without windows: the offscreen platform unless the user chose one), so
+    // that commands drawing pictures have fonts.
+    // Its start-up notes (such as a missing XDG_RUNTIME_DIR) are not the user's business.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QtMessageHandler qtMessages = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    QGuiApplication app(argc, argv);
+    qInstallMessageHandler(qtMessages);
     // Messages that library code addresses to the user go to stderr, captioned as in the program.
     SetMessageHandler([](const QString& text, const QString& caption, MessageKind kind) {
         Err(caption + QStringLiteral(": ") + text + QLatin1Char('\n'));

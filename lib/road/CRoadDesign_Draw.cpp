@@ -4,7 +4,10 @@
 #include "map/CMapConvert.h"
 #include "map/MapPaint.h"
 
+#include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
+#include <QStaticText>
 #include <QPolygon>
 
 #include <algorithm>
@@ -81,6 +84,30 @@ void DrawPolyline(QPainter* painter, const Box& safe, const std::vector<QPointF>
     flush();
 }
 
+// Laid-out label texts: the same few hundred labels are drawn on every picture, and laying text
+// out costs far more than drawing it. One cache per drawing thread, dropped when the font changes
+// or it grows large.
+const QStaticText& LabelText(const QString& text, const QFont& font)
+{
+    thread_local QHash<QString, QStaticText> cache;
+    thread_local QFont cachedFont;
+    if (cachedFont != font || cache.size() > 8192)
+    {
+        cache.clear();
+        cachedFont = font;
+    }
+    auto it = cache.find(text);
+    if (it == cache.end())
+    {
+        QStaticText laidOut(text);
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+        laidOut.prepare(QTransform(), font);
+        it = cache.insert(text, laidOut);
+    }
+    return *it;
+}
+
 QPointF ClientPoint(const CMapConvert* convert, double x, double y)
 {
     long cx = 0, cy = 0;
@@ -155,6 +182,12 @@ void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode) c
     painter->setBackgroundMode(Qt::TransparentMode);
     const QBrush brush = mappaint::SelectedBrush(painter);
     const QColor red(255, 0, 0);
+    // Labels are single lines, left-aligned and vertically centred in a box 20 pixels high that
+    // starts 8 pixels above the point.
+    const QFont font = painter->font();
+    const QFontMetrics metrics(font);
+    // QStaticText is positioned by its top-left corner.
+    const int top = -8 + (20 - metrics.height()) / 2;
     for (const SurveyCoord& p : m_MainPoints)
     {
         long cx = 0, cy = 0;
@@ -164,14 +197,10 @@ void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode) c
         painter->setPen(roadPen);
         painter->setBrush(brush);
         painter->drawEllipse(QRect(x - 2, y - 2, 4, 4));
-        QString text;
-        if (labelMode == 1)
-            text = p.name;
-        else if (labelMode == 2)
-            text = p.note;
-        if (text.isEmpty()) continue;
+        const QString* text = labelMode == 1 ? &p.name : labelMode == 2 ? &p.note : nullptr;
+        if (!text || text->isEmpty()) continue;
         painter->setPen(red);
-        painter->drawText(QRect(x + 5, y - 8, 400, 20), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        painter->drawStaticText(QPoint(x + 5, y + top), LabelText(*text, font));
     }
     painter->restore();
 }

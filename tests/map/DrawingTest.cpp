@@ -326,3 +326,38 @@ TEST(MapDrawing, TwoManagersDrawConcurrentlyWithoutInterference)
     a.map.m_OverlayLayers.clear();
     b.map.m_OverlayLayers.clear();
 }
+
+TEST(MapDrawing, FastPixelsMatchThePainter)
+{
+    std::vector<QPoint> pts = {{0, 0}, {5, 7}, {49, 49}, {-1, 3}, {50, 2}, {3, 50}, {20, 20}};
+    QImage fast(50, 50, QImage::Format_RGB32), slow(50, 50, QImage::Format_RGB32);
+    fast.fill(Qt::black);
+    slow.fill(Qt::black);
+    {
+        QPainter p(&fast);
+        p.setPen(QPen(QColor(10, 200, 30), 0));
+        MapDrawPixels(&p, pts.data(), int(pts.size()));
+        p.fillRect(0, 40, 5, 5, Qt::white); // the painter still works afterwards
+    }
+    {
+        QPainter p(&slow);
+        p.setPen(QPen(QColor(10, 200, 30), 0));
+        p.drawPoints(pts.data(), int(pts.size()));
+        p.fillRect(0, 40, 5, 5, Qt::white);
+    }
+    EXPECT_EQ(fast, slow);
+    EXPECT_EQ(fast.pixel(5, 7), qRgb(10, 200, 30));
+
+    // A transformed painter takes the painter's own path, which honours the transform.
+    QImage moved(50, 50, QImage::Format_RGB32);
+    moved.fill(Qt::black);
+    {
+        QPainter p(&moved);
+        p.setPen(QPen(Qt::white, 0));
+        p.translate(10, 10);
+        MapDrawPixels(&p, pts.data(), 2);
+    }
+    EXPECT_EQ(moved.pixel(10, 10), qRgb(255, 255, 255));
+    EXPECT_EQ(moved.pixel(15, 17), qRgb(255, 255, 255));
+    EXPECT_EQ(moved.pixel(0, 0), qRgb(0, 0, 0));
+}

@@ -4,6 +4,7 @@
 #include "map/CMapLayer.h"
 #include "map/CMapManage.h"
 #include "map/CMapOwnerView.h"
+#include "map/CMapPaint.h"
 
 #include <QImage>
 #include <QPainter>
@@ -36,7 +37,7 @@ public:
         lastOverlayFlag.store(overlay);
         draws.fetch_add(1);
         if (!p || !m_pMapConvert || !m_MapItem.Visible) return;
-        if (delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        if (const int ms = delayMs.load()) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         long l, t, r, b;
         m_pMapConvert->WorldToClient(m_MaxX, m_MinY, l, t);
         m_pMapConvert->WorldToClient(m_MinX, m_MaxY, r, b);
@@ -44,7 +45,7 @@ public:
     }
     std::atomic<int> draws{0};
     std::atomic<int> lastOverlayFlag{-1};
-    int delayMs = 0;
+    std::atomic<int> delayMs{0};
 
 private:
     double m_MinX, m_MinY, m_MaxX, m_MaxY;
