@@ -11,7 +11,8 @@ if [ ${#targets[@]} -eq 0 ]; then
   exit 0
 fi
 for t in "${targets[@]}"; do
-  [ -x "$t" ] || continue
+  # CMake also leaves <target>_autogen folders here; only executable files are targets.
+  [ -f "$t" ] && [ -x "$t" ] || continue
   name=$(basename "$t")
   corpus="fuzz/corpus/$name"
   mkdir -p "$corpus"
