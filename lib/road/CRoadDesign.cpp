@@ -161,9 +161,9 @@ double CRoadDesign::RAD(double value, int mode)
         }
         double packed = d + m / 100.0 + s / 10000.0 + f / 10000.0;
         // Rounded to the ten decimals the files carry.
-        char buffer[400];
-        const auto written = std::to_chars(buffer, buffer + sizeof buffer, packed, std::chars_format::fixed, 10);
-        if (written.ec == std::errc()) std::from_chars(buffer, written.ptr, packed);
+        std::string text;
+        AppendFixed(text, packed, 10);
+        std::from_chars(text.data(), text.data() + text.size(), packed);
         return negative ? -packed : packed;
     }
 

@@ -156,6 +156,16 @@ bool RecordOutline(const CRoadElement& r, CRoadDesignIndex& index, size_t record
         const double a = std::fabs(r.m_StartRadius), b = std::fabs(r.m_EndRadius);
         minRadius = (a > 0.0 && b > 0.0) ? std::min(a, b) : std::max(a, b);
         if (!(minRadius >= 1e-6)) return false;
+        // The curve is evaluated by truncated series, which follow the spiral only while its
+        // tangent has turned little (highway transitions turn a few tenths of a radian); far
+        // beyond that the computed curve is a wild polynomial whose bends no sampling bounds.
+        double turn = length / (2.0 * minRadius);
+        if (a > 0.0 && b > 0.0)
+        {
+            const double maxRadius = std::max(a, b);
+            turn = length * maxRadius / (2.0 * minRadius * (maxRadius - minRadius));
+        }
+        if (!(turn <= 1.5)) return false;
     }
 
     const double lFrom = std::min(0.0, length) - extension;
