@@ -13,7 +13,8 @@
 // point at the returned distance on a transition, the circle point on the ray through the point
 // or, beyond the centre, |R| + ρ, which is at least the distance to any point of the arc). Those
 // centre-line points lie within the record's accepted range, which runs a little past its ends
-// (0.01 on straights and transitions, 1e-4 rad of the circle on arcs). Each record's box holds
+// (0.01 on straights and transitions; on arcs 0.01 past the end and 1e-3 rad of the circle before
+// the start). Each record's box holds
 // that whole extended range, widened for sampling and rounding, so the distance from the point
 // to the box is a lower bound of any offset the record can report. A record whose bound already
 // exceeds what could replace the best answer is not asked.
@@ -144,7 +145,9 @@ bool RecordOutline(const CRoadElement& r, CRoadDesignIndex& index, size_t record
     if (r.m_Kind == CRoadElement::CircularCurve)
     {
         minRadius = std::fabs(r.m_StartRadius);
-        extension += 2e-4 * minRadius; // 1e-4 rad of angular tolerance at both ends, doubled
+        // The arc answers for points up to 1e-3 rad before its start (and, when it is flatter
+        // than the 1e-4 rad range tolerance, for any direction); with a margin.
+        extension += 1.5e-3 * minRadius;
     }
     else if (r.m_Kind == CRoadElement::Transition)
     {
