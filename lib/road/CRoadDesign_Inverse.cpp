@@ -373,6 +373,10 @@ int CRoadDesign::GetPegAndOffsetIndexed(double x, double y, double& station, dou
 
     // Asks the records that could hold a point closer than bound(); the bound only ever shrinks.
     // `windowed` restricts the search to the records near the given station.
+    // Distances to a far point carry the rounding of its own coordinates, which the outlines'
+    // margins (sized by the route's coordinates) do not cover: widen every bound by it.
+    const double pointRounding = 1e-9 * (std::fabs(x) + std::fabs(y));
+    auto Widen = [&](double b) { return b + 1e-9 * b + pointRounding; };
     auto search = [&](bool windowed, auto&& bound, auto&& accept) {
         auto ask = [&](size_t i) {
             const CRoadElement& r = m_RoadElements[i];
@@ -389,7 +393,7 @@ int CRoadDesign::GetPegAndOffsetIndexed(double x, double y, double& station, dou
         while (top > 0)
         {
             const CRoadDesignIndex::Node& node = index.nodes[static_cast<size_t>(stack[--top])];
-            const double b = bound();
+            const double b = Widen(bound());
             if (node.box.Distance2(x, y) > b * b) continue;
             // Skip whole groups whose stations cannot pass the window or the station limit; the
             // tests are those of the records, applied to the group's extreme stations.
@@ -418,7 +422,7 @@ int CRoadDesign::GetPegAndOffsetIndexed(double x, double y, double& station, dou
                 std::sort(order, order + n);
                 for (int k = 0; k < n; ++k)
                 {
-                    if (order[k].first > bound()) break;
+                    if (order[k].first > Widen(bound())) break;
                     ask(static_cast<size_t>(order[k].second));
                 }
                 continue;
@@ -468,8 +472,8 @@ int CRoadDesign::GetPegAndOffsetIndexed(double x, double y, double& station, dou
     // the best one's plus 1e-6. The candidate with the smallest offset m always becomes the best
     // when its turn comes (its offset is below every earlier best), so only candidates after it
     // matter, and of those only ones below the running best + 1e-6. All candidates below
-    // m + kGatherMargin are gathered; as long as the running best stays below
-    // m + kGatherMargin − 1e-6, no candidate outside that set could replace it.
+    // m + kGatherMargin are gathered; as long as the running best + 1e-6 stays at or below
+    // m + kGatherMargin, no candidate outside that set could replace it.
     candidates.clear();
     double smallest = kInfinity;
     bool unordered = false;
@@ -485,14 +489,21 @@ int CRoadDesign::GetPegAndOffsetIndexed(double x, double y, double& station, dou
     decided = true;
     if (candidates.empty()) return 0;
 
+    // Computed as the comparisons are, in floating point: for offsets of 1e13 and more, adding
+    // the margin (or 1e-6) changes nothing, and candidates at the limit must still be gathered.
     const double limit = smallest + kGatherMargin;
     candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
-                                    [&](const Candidate& c) { return !(std::fabs(c.offset) < limit); }),
+                                    [&](const Candidate& c) { return !(std::fabs(c.offset) <= limit); }),
                      candidates.end());
     std::sort(candidates.begin(), candidates.end(),
               [](const Candidate& a, const Candidate& b) { return a.record < b.record; });
     size_t k = 0;
-    while (std::fabs(candidates[k].offset) != smallest) ++k;
+    while (k < candidates.size() && std::fabs(candidates[k].offset) != smallest) ++k;
+    if (k == candidates.size())
+    {
+        decided = false;
+        return 0;
+    }
     Candidate best = candidates[k];
     for (++k; k < candidates.size(); ++k)
     {
