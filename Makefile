@@ -30,7 +30,7 @@ asan: deps
 
 # The map engine's drawing thread under ThreadSanitizer (only its tests are built).
 tsan: deps
-	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESVANE_TSAN=ON
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESVANE_TSAN=ON -DTESVANE_BUILD_APP=OFF
 	cmake --build build-tsan -j $(JOBS) --target tests_map
 	QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/map/tsan.supp" \
 	  build-tsan/tests/tests_map
@@ -39,7 +39,7 @@ tsan: deps
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DTESVANE_BUILD_TESTS=OFF -DTESVANE_BUILD_FUZZ=ON
+	  -DTESVANE_BUILD_TESTS=OFF -DTESVANE_BUILD_FUZZ=ON -DTESVANE_BUILD_APP=OFF
 	cmake --build build-fuzz -j $(JOBS)
 	@bash scripts/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
 

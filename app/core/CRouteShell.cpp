@@ -1,0 +1,275 @@
+#include "app/core/CRouteShell.h"
+
+#include "app/core/ExportOptionsFile.h"
+#include "platform/Color.h"
+#include "platform/MessageSink.h"
+
+#include <QFileInfo>
+
+namespace
+{
+void Warn(const QString& text) { ShowMessage(text, WarningCaption(), MessageKind::Warning); }
+void Fail(const QString& text) { ShowMessage(text, ErrorCaption(), MessageKind::Error); }
+} // namespace
+
+CRouteShell::CRouteShell(IRouteUser& user, const QString& configDir) : m_User(user), m_ConfigDir(configDir)
+{
+    // The view's background is black: the route is drawn in white.
+    Road().SetRoadColor(RGB(255, 255, 255));
+    m_RoadLayer.SetConvert(&m_Map.m_MapConvert);
+    m_ElementList.m_Route.SetConfigPath(configDir);
+    m_CrossPointList.m_Route.SetConfigPath(configDir);
+    ClearRouteState();
+}
+
+CRouteShell::~CRouteShell()
+{
+    m_Map.WaitForDrawing();
+    m_Map.m_OverlayLayers.clear();
+}
+
+QString CRouteShell::WindowTitle() const
+{
+    return HasRoute() ? QStringLiteral("Veylor - ") + m_Record.path : QStringLiteral("Veylor");
+}
+
+void CRouteShell::UnloadRoad()
+{
+    // The drawing thread may be drawing the model.
+    m_Map.WaitForDrawing();
+    Road().UnLoad();
+}
+
+void CRouteShell::ClearRouteState()
+{
+    m_Record = RouteRecord();
+    UnloadRoad();
+    m_ElementList.Clear();
+    m_CrossPointList.Clear();
+    m_User.RouteChanged();
+}
+
+bool CRouteShell::SaveDefinition()
+{
+    int ok = 0;
+    switch (Mode())
+    {
+    case RouteMode::Element:
+        m_ElementList.m_Route.m_RoadName = m_Record.name;
+        m_ElementList.m_Route.m_StartMileage = m_Record.startMileage;
+        ok = m_ElementList.m_Route.LibraryFile_Save(m_Record.path);
+        if (ok) m_ElementList.m_Modified = 0;
+        break;
+    case RouteMode::CrossPoint:
+        m_CrossPointList.m_Route.m_RoadName = m_Record.name;
+        ok = m_CrossPointList.m_Route.LibraryFile_Save(m_Record.path);
+        if (ok) m_CrossPointList.m_Modified = 0;
+        break;
+    case RouteMode::None: return true;
+    }
+    if (!ok) Fail(QStringLiteral("保存线路文件失败！\n") + m_Record.path);
+    return ok != 0;
+}
+
+bool CRouteShell::SavePrompt()
+{
+    if (m_Record.path.size() < 3) return true;
+    const bool modified = (Mode() == RouteMode::Element && m_ElementList.m_Modified) ||
+                          (Mode() == RouteMode::CrossPoint && m_CrossPointList.m_Modified);
+    if (!modified) return true;
+    if (ShowMessage(QStringLiteral("当前线路没有保存，是否保存？"), QuestionCaption(), MessageKind::Question) !=
+        MessageAnswer::Yes)
+        return true;
+    return SaveDefinition();
+}
+
+void CRouteShell::NewRoute()
+{
+    if (!SavePrompt()) return;
+    const QString chosen = m_User.ChooseSaveFile(QStringLiteral("新建线路文件"), QStringLiteral("所有文件 (*)"),
+                                                 QString(), false);
+    if (chosen.isEmpty()) return;
+    RouteProperties props;
+    props.name = QFileInfo(chosen).fileName();
+    props.mode = RouteMode::Element;
+    if (!m_User.EditProperties(props, true)) return;
+
+    ClearRouteState();
+    const bool crossPoint = props.mode == RouteMode::CrossPoint;
+    m_Record.path = chosen + (crossPoint ? QStringLiteral(".RP") : QStringLiteral(".RE"));
+    m_Record.name = props.name;
+    m_Record.startMileage = crossPoint ? 0.0 : props.startMileage;
+    m_User.ShowModeTab(crossPoint ? RouteMode::CrossPoint : RouteMode::Element);
+
+    if (QFileInfo::exists(m_Record.path) &&
+        ShowMessage(QStringLiteral("该线路文件已经存在，是否覆盖？"), WarningCaption(), MessageKind::Question) !=
+            MessageAnswer::Yes)
+    {
+        ClearRouteState();
+        m_User.SetWindowTitle(WindowTitle());
+        return;
+    }
+    m_User.ShowInputPane();
+    m_User.SetWindowTitle(WindowTitle());
+    m_User.RouteChanged();
+    m_Map.SetStartCorAndScale(m_Map.m_MapConvert.GetStartCor(), m_Map.m_MapConvert.GetScale(), 1);
+}
+
+void CRouteShell::OpenRoute()
+{
+    if (!SavePrompt()) return;
+    const QString path = m_User.ChooseOpenFile(QStringLiteral("打开线路文件"),
+                                               QStringLiteral("线路文件 (*.RE *.RP *.re *.rp);;所有文件 (*)"));
+    if (path.isEmpty()) return;
+    (void)OpenRoutePath(path);
+}
+
+bool CRouteShell::OpenRoutePath(const QString& path)
+{
+    const RouteMode mode = RouteModeOfPath(path);
+    // A file of another kind changes nothing.
+    if (path.size() < 3 || mode == RouteMode::None) return false;
+
+    RouteRecord request;
+    request.path = path;
+    bool loaded = false;
+    if (mode == RouteMode::Element)
+    {
+        if (m_ElementList.Load(request))
+        {
+            UnloadRoad();
+            m_CrossPointList.Clear();
+            m_Record = m_ElementList.m_Record;
+            loaded = true;
+        }
+    }
+    else if (m_CrossPointList.Load(request))
+    {
+        UnloadRoad();
+        m_ElementList.Clear();
+        m_Record = m_CrossPointList.m_Record;
+        loaded = true;
+    }
+    if (!loaded)
+    {
+        Fail(QStringLiteral("打开线路文件失败！"));
+        return false;
+    }
+    m_User.ShowInputPane();
+    m_User.ShowModeTab(mode);
+    m_User.SetWindowTitle(WindowTitle());
+    m_User.RouteChanged();
+    bool written = false;
+    ApplyCurrentMode(written);
+    if (written) LoadCurveFile();
+    m_User.RouteChanged();
+    m_Map.SetStartCorAndScale(m_Map.m_MapConvert.GetStartCor(), m_Map.m_MapConvert.GetScale(), 1);
+    return Road().IsLoad() != 0;
+}
+
+bool CRouteShell::ApplyCurrentMode(bool& written)
+{
+    written = false;
+    RouteApplyStatus status = RouteApplyStatus::WriteFailed;
+    switch (Mode())
+    {
+    case RouteMode::Element:
+        status = m_ElementList.Apply(m_Record);
+        if (status == RouteApplyStatus::Written) m_Record.runningMileage = m_ElementList.m_Record.runningMileage;
+        break;
+    case RouteMode::CrossPoint:
+        status = m_CrossPointList.Apply(m_Record);
+        if (status == RouteApplyStatus::Written)
+        {
+            m_Record.startMileage = m_CrossPointList.m_Record.startMileage;
+            m_Record.runningMileage = m_CrossPointList.m_Record.runningMileage;
+        }
+        break;
+    case RouteMode::None: return false;
+    }
+    written = status == RouteApplyStatus::Written;
+    return true;
+}
+
+bool CRouteShell::ApplyElements()
+{
+    if (Mode() != RouteMode::Element) return false;
+    bool written = false;
+    ApplyCurrentMode(written);
+    // A route that could not be computed keeps the last route shown; an older curve exchange file
+    // on disk is not loaded, since it may describe another version of the route.
+    if (written) LoadCurveFile();
+    m_User.RouteChanged();
+    return written;
+}
+
+bool CRouteShell::ApplyCrossPoints()
+{
+    if (Mode() != RouteMode::CrossPoint) return false;
+    bool written = false;
+    ApplyCurrentMode(written);
+    if (written) LoadCurveFile();
+    m_User.RouteChanged();
+    return written;
+}
+
+bool CRouteShell::LoadCurveFile()
+{
+    m_Map.WaitForDrawing();
+    if (!Road().LoadTDFEFile(CurveFilePathOf(m_Record.path)))
+    {
+        Fail(QStringLiteral("加载线路文件错误！"));
+        return false;
+    }
+    m_User.ZoomToFullExtent();
+    return true;
+}
+
+void CRouteShell::SaveRoute()
+{
+    if (!HasRoute()) return;
+    SaveDefinition();
+    m_User.RouteChanged();
+}
+
+void CRouteShell::EditProperties()
+{
+    if (!HasRoute()) return;
+    RouteProperties props;
+    props.name = m_Record.name;
+    props.startMileage = m_Record.startMileage;
+    props.mode = Mode() == RouteMode::CrossPoint ? RouteMode::CrossPoint : RouteMode::Element;
+    if (!m_User.EditProperties(props, false)) return;
+    m_Record.name = props.name;
+    if (Mode() == RouteMode::Element) m_Record.startMileage = props.startMileage;
+    SaveDefinition();
+    m_User.RouteChanged();
+}
+
+void CRouteShell::ExportStakes()
+{
+    if (!HasRoute()) return;
+    const QString path =
+        m_User.ChooseSaveFile(QStringLiteral("导出边桩文件"), QStringLiteral("边桩文件 (*.dat)"), QStringLiteral("dat"), true);
+    if (path.isEmpty()) return;
+    ExportOptions options;
+    ReadExportOptions(m_ConfigDir, options);
+    if (!m_User.EditExportOptions(options, m_ConfigDir)) return;
+
+    // The export uses the route in the lists, saved and computed again. When that fails the route
+    // on screen is an older one: its stakes would not match the lists, so nothing is exported.
+    bool written = false;
+    ApplyCurrentMode(written);
+    if (written) LoadCurveFile();
+    m_User.RouteChanged();
+    if (!written || !Road().IsLoad())
+    {
+        Warn(QStringLiteral("线路文件计算错误，不能导出边桩！"));
+        return;
+    }
+    m_Map.WaitForDrawing();
+    if (Road().Export(path, options.interval, options.offset, options.mode))
+        ShowMessage(QStringLiteral("边桩坐标导出完毕！"), QuestionCaption(), MessageKind::Information);
+    else
+        Warn(QStringLiteral("线路计算错误，不能导出边桩坐标！"));
+}

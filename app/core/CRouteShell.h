@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/core/CMapLayer_Road.h"
+#include "app/core/IRouteUser.h"
+#include "app/core/RouteLists.h"
+#include "app/core/RouteTypes.h"
+#include "map/CMapManage.h"
+
+#include <QString>
+
+// The route commands of the main window (New, Open, Save, Properties, Apply, Export, the save
+// prompt on closing) without any widget: it owns the map manager, the road layer with the route
+// being shown, the route record and both route lists, and talks to the user through IRouteUser.
+class CRouteShell
+{
+public:
+    CRouteShell(IRouteUser& user, const QString& configDir);
+    ~CRouteShell();
+    CRouteShell(const CRouteShell&) = delete;
+    CRouteShell& operator=(const CRouteShell&) = delete;
+
+    // Commands.
+    void NewRoute();
+    void OpenRoute();
+    // Open without the file dialog (command line, tests). True when the route was loaded.
+    bool OpenRoutePath(const QString& path);
+    void SaveRoute();
+    void EditProperties();
+    void ExportStakes();
+    // The lists' Apply buttons: apply, then load the curve exchange file into the view.
+    bool ApplyElements();
+    bool ApplyCrossPoints();
+
+    // Before the window closes (and before New and Open): offers to save unsaved changes. False
+    // when the save failed, so that the changes are not thrown away.
+    bool SavePrompt();
+    // Empties the route record, the lists and the road layer.
+    void ClearRouteState();
+    // Loads the route's curve exchange file into the road layer; zooms to it on success.
+    bool LoadCurveFile();
+
+    bool HasRoute() const { return !m_Record.path.isEmpty(); }
+    RouteMode Mode() const { return RouteModeOfPath(m_Record.path); }
+    QString WindowTitle() const;
+
+    CMapManage& Map() { return m_Map; }
+    CMapLayer_Road& RoadLayer() { return m_RoadLayer; }
+    CRoadDesign& Road() { return m_RoadLayer.m_RoadDesign; }
+    QString ConfigDir() const { return m_ConfigDir; }
+
+    RouteRecord m_Record;
+    CRouteElementList m_ElementList;
+    CRouteCrossPointList m_CrossPointList;
+
+private:
+    bool SaveDefinition();
+    bool ApplyCurrentMode(bool& written);
+    void UnloadRoad();
+
+    IRouteUser& m_User;
+    QString m_ConfigDir;
+    // The layer is declared first so that it outlives the manager, which draws it until destroyed.
+    CMapLayer_Road m_RoadLayer;
+    CMapManage m_Map;
+};

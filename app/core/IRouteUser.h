@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/core/RouteTypes.h"
+#include "platform/MessageSink.h"
+
+#include <QString>
+
+// Everything the route logic needs from the person in front of the screen and from the window
+// that presents the route. The desktop program answers with dialogs and widgets; tests answer
+// from scripts. Messages go through ShowMessage (platform/MessageSink.h), like the library's own.
+class IRouteUser
+{
+public:
+    virtual ~IRouteUser() = default;
+
+    // File dialogs; an empty result means the user cancelled. `filter` uses the ";;" form.
+    virtual QString ChooseSaveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
+                                   bool confirmOverwrite) = 0;
+    virtual QString ChooseOpenFile(const QString& title, const QString& filter) = 0;
+    // The property dialog; false on Cancel.
+    virtual bool EditProperties(RouteProperties& properties, bool modeChangeable) = 0;
+    // The export dialog. Its OK button must pass through AcceptExportOptions (which refuses a bad
+    // interval and saves the options); false on Cancel.
+    virtual bool EditExportOptions(ExportOptions& options, const QString& configDir) = 0;
+
+    // Presentation.
+    virtual void ShowModeTab(RouteMode) {}
+    virtual void ShowInputPane() {}
+    virtual void SetWindowTitle(const QString&) {}
+    // Zoom the view to the route's full extent.
+    virtual void ZoomToFullExtent() {}
+    // The route record or either list changed: refresh lists, commands and the view.
+    virtual void RouteChanged() {}
+};

@@ -1,0 +1,309 @@
+#include "app/core/RouteLists.h"
+
+#include "app/core/AngleFormat.h"
+#include "platform/MessageSink.h"
+
+#include <cmath>
+
+namespace
+{
+QString Num(double v) { return QString::asprintf("%.4f", v); }
+
+// Where a new row goes: after the selected one, at the end without a selection.
+size_t InsertPosition(int selectedRow, size_t count)
+{
+    if (selectedRow < 0 || static_cast<size_t>(selectedRow) + 1 >= count) return count;
+    return static_cast<size_t>(selectedRow) + 1;
+}
+
+void ReportSaveFailure(const QString& path)
+{
+    ShowMessage(QStringLiteral("保存线路文件失败！\n") + path, ErrorCaption(), MessageKind::Error);
+}
+
+// The road model drops arcs and transitions without length; the rows keep one per element.
+bool ModelKeeps(const Road_Element& e)
+{
+    switch (e.type)
+    {
+    case 1:
+    case 2: return true;
+    case 3:
+    case 4: return e.length > 1e-10;
+    default: return false;
+    }
+}
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Element list
+
+ListRow CRouteElementList::RowOf(const Road_Element& e, int number)
+{
+    ListRow row;
+    row.text[0] = QString::number(number);
+    switch (e.type)
+    {
+    case 1:
+        row.image = ListRow::ImagePoint;
+        row.text[1] = Num(e.point.x);
+        row.text[2] = Num(e.point.y);
+        break;
+    case 2:
+        row.image = ListRow::ImageStraight;
+        row.text[3] = AngleText(e.azimuth);
+        row.text[4] = Num(e.length);
+        break;
+    case 3:
+        row.image = ListRow::ImageArc;
+        row.text[4] = Num(e.length);
+        row.text[5] = Num(e.radius);
+        break;
+    case 4:
+        row.image = ListRow::ImageTransition;
+        row.text[4] = Num(e.length);
+        break;
+    default: break;
+    }
+    return row;
+}
+
+int CRouteElementList::Load(const RouteRecord& record)
+{
+    if (record.path.isEmpty()) return 0;
+    // Read into a copy: a file that cannot be read must not wipe the route being edited.
+    CRoadDesign_Element route = m_Route;
+    if (!route.LibraryFile_Read(record.path)) return 0;
+    m_Route = std::move(route);
+    m_Record = record;
+    m_Record.startMileage = m_Route.m_StartMileage;
+    m_Record.runningMileage = m_Route.m_RunningMileage;
+    m_Record.name = m_Route.m_RoadName;
+    m_Rows.clear();
+    for (const Road_Element& e : m_Route.m_Elements) m_Rows.push_back(RowOf(e, static_cast<int>(m_Rows.size()) + 1));
+    m_Modified = 0;
+    return 1;
+}
+
+int CRouteElementList::Insert(const Road_Element& element, int selectedRow)
+{
+    const size_t at = InsertPosition(selectedRow, m_Route.m_Elements.size());
+    const int number = static_cast<int>(m_Rows.size()) + 1;
+    m_Route.m_Elements.insert(m_Route.m_Elements.begin() + static_cast<std::ptrdiff_t>(at), element);
+    m_Rows.insert(m_Rows.begin() + static_cast<std::ptrdiff_t>(at), RowOf(element, number));
+    m_Modified = 1;
+    return static_cast<int>(at);
+}
+
+const Road_Element* CRouteElementList::ElementAt(int row) const
+{
+    if (row < 0 || static_cast<size_t>(row) >= m_Route.m_Elements.size()) return nullptr;
+    return &m_Route.m_Elements[static_cast<size_t>(row)];
+}
+
+bool CRouteElementList::Replace(int row, const Road_Element& element)
+{
+    if (!ElementAt(row) || static_cast<size_t>(row) >= m_Rows.size()) return false;
+    m_Route.m_Elements[static_cast<size_t>(row)] = element;
+    const QString number = m_Rows[static_cast<size_t>(row)].text[0];
+    m_Rows[static_cast<size_t>(row)] = RowOf(element, 0);
+    m_Rows[static_cast<size_t>(row)].text[0] = number;
+    m_Modified = 1;
+    return true;
+}
+
+bool CRouteElementList::Remove(int row)
+{
+    if (!ElementAt(row) || static_cast<size_t>(row) >= m_Rows.size()) return false;
+    m_Route.m_Elements.erase(m_Route.m_Elements.begin() + row);
+    m_Rows.erase(m_Rows.begin() + row);
+    m_Modified = 1;
+    return true;
+}
+
+void CRouteElementList::Clear()
+{
+    m_Route.m_Elements.clear();
+    m_Rows.clear();
+    m_CheckModel.UnLoad();
+    m_Modified = 0;
+}
+
+RouteApplyStatus CRouteElementList::Apply(const RouteRecord& frameRecord, bool* saved)
+{
+    m_Record = frameRecord;
+    m_Route.m_RoadName = m_Record.name;
+    m_Route.m_StartMileage = m_Record.startMileage;
+    const bool written = m_Route.LibraryFile_Save(m_Record.path) != 0;
+    if (saved) *saved = written;
+    if (written)
+        m_Modified = 0;
+    else
+        ReportSaveFailure(m_Record.path);
+
+    const RouteApplyStatus status = ApplyElementRoute(m_Route, m_CheckModel, CurveFilePathOf(m_Record.path));
+    if (status != RouteApplyStatus::Written) return status;
+    m_Record.runningMileage = m_Route.m_RunningMileage;
+    RebuildFromModel();
+    return status;
+}
+
+void CRouteElementList::RebuildFromModel()
+{
+    const std::vector<CRoadElement>& computed = m_CheckModel.m_RoadElements;
+    std::vector<ListRow> rows;
+    double total = 0.0;
+    size_t next = 0;
+    for (const Road_Element& e : m_Route.m_Elements)
+    {
+        const int number = static_cast<int>(rows.size()) + 1;
+        if (!ModelKeeps(e) || next >= computed.size())
+        {
+            rows.push_back(RowOf(e, number));
+            continue;
+        }
+        const CRoadElement& c = computed[next++];
+        ListRow row;
+        row.text[0] = QString::number(number);
+        switch (c.m_Kind)
+        {
+        case CRoadElement::StartPoint:
+            row.image = ListRow::ImagePoint;
+            row.text[1] = Num(c.m_StartX);
+            row.text[2] = Num(c.m_StartY);
+            row.text[7] = Num(c.m_EndStation);
+            break;
+        case CRoadElement::Straight:
+            row.image = ListRow::ImageStraight;
+            row.text[1] = Num(c.m_EndX);
+            row.text[2] = Num(c.m_EndY);
+            row.text[3] = QString::asprintf("%.10f", PackedAngle(c.m_EndBearing));
+            row.text[4] = Num(c.m_Length);
+            row.text[7] = Num(c.m_EndStation);
+            total += c.m_Length;
+            break;
+        case CRoadElement::CircularCurve:
+        {
+            row.image = ListRow::ImageArc;
+            row.text[1] = Num(c.m_EndX);
+            row.text[2] = Num(c.m_EndY);
+            row.text[4] = Num(c.m_Length);
+            row.text[5] = Num(c.m_StartRadius);
+            double deflection = c.m_EndBearing - c.m_StartBearing;
+            if (deflection < 0) deflection += 2 * M_PI;
+            row.text[6] = AngleText(deflection * 180.0 / M_PI);
+            row.text[7] = Num(c.m_EndStation);
+            total += c.m_Length;
+            break;
+        }
+        case CRoadElement::Transition:
+            row.image = ListRow::ImageTransition;
+            row.text[1] = Num(c.m_EndX);
+            row.text[2] = Num(c.m_EndY);
+            row.text[4] = Num(c.m_Length);
+            row.text[7] = Num(c.m_EndStation);
+            total += c.m_Length;
+            break;
+        default: row = RowOf(e, number); break;
+        }
+        rows.push_back(row);
+    }
+    m_Rows = std::move(rows);
+    m_Record.runningMileage = total;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Crossing-point list
+
+ListRow CRouteCrossPointList::RowOf(const Road_CrossPoint& p, int number)
+{
+    ListRow row;
+    row.text[0] = QString::number(number);
+    row.text[1] = p.point.name;
+    row.text[2] = Num(p.point.x);
+    row.text[3] = Num(p.point.y);
+    row.text[4] = Num(p.leftTransition);
+    row.text[5] = Num(p.radius);
+    row.text[6] = Num(p.rightTransition);
+    row.text[7] = Num(p.station);
+    return row;
+}
+
+int CRouteCrossPointList::Load(const RouteRecord& record)
+{
+    if (record.path.isEmpty()) return 0;
+    CRoadDesign_CrossPoint route = m_Route;
+    if (!route.LibraryFile_Read(record.path)) return 0;
+    m_Route = std::move(route);
+    m_Record = record;
+    m_Record.startMileage = m_Route.m_StartMileage;
+    m_Record.runningMileage = m_Route.m_RunningMileage;
+    m_Record.name = m_Route.m_RoadName;
+    m_Rows.clear();
+    for (const Road_CrossPoint& p : m_Route.m_CrossPoints)
+        m_Rows.push_back(RowOf(p, static_cast<int>(m_Rows.size()) + 1));
+    m_Modified = 0;
+    return 1;
+}
+
+int CRouteCrossPointList::Insert(const Road_CrossPoint& point, int selectedRow)
+{
+    const size_t at = InsertPosition(selectedRow, m_Route.m_CrossPoints.size());
+    const int number = static_cast<int>(m_Rows.size()) + 1;
+    m_Route.m_CrossPoints.insert(m_Route.m_CrossPoints.begin() + static_cast<std::ptrdiff_t>(at), point);
+    m_Rows.insert(m_Rows.begin() + static_cast<std::ptrdiff_t>(at), RowOf(point, number));
+    m_Modified = 1;
+    return static_cast<int>(at);
+}
+
+const Road_CrossPoint* CRouteCrossPointList::PointAt(int row) const
+{
+    if (row < 0 || static_cast<size_t>(row) >= m_Route.m_CrossPoints.size()) return nullptr;
+    return &m_Route.m_CrossPoints[static_cast<size_t>(row)];
+}
+
+bool CRouteCrossPointList::Replace(int row, const Road_CrossPoint& point)
+{
+    if (!PointAt(row) || static_cast<size_t>(row) >= m_Rows.size()) return false;
+    m_Route.m_CrossPoints[static_cast<size_t>(row)] = point;
+    const QString number = m_Rows[static_cast<size_t>(row)].text[0];
+    m_Rows[static_cast<size_t>(row)] = RowOf(point, 0);
+    m_Rows[static_cast<size_t>(row)].text[0] = number;
+    m_Modified = 1;
+    return true;
+}
+
+bool CRouteCrossPointList::Remove(int row)
+{
+    if (!PointAt(row) || static_cast<size_t>(row) >= m_Rows.size()) return false;
+    m_Route.m_CrossPoints.erase(m_Route.m_CrossPoints.begin() + row);
+    m_Rows.erase(m_Rows.begin() + row);
+    m_Modified = 1;
+    return true;
+}
+
+void CRouteCrossPointList::Clear()
+{
+    m_Route.m_CrossPoints.clear();
+    m_Rows.clear();
+    m_Modified = 0;
+}
+
+RouteApplyStatus CRouteCrossPointList::Apply(const RouteRecord& frameRecord, bool* saved)
+{
+    m_Record = frameRecord;
+    m_Route.m_RoadName = m_Record.name;
+    const bool written = m_Route.LibraryFile_Save(m_Record.path) != 0;
+    if (saved) *saved = written;
+    if (written)
+        m_Modified = 0;
+    else
+        ReportSaveFailure(m_Record.path);
+    const RouteApplyStatus status = ApplyCrossPointRoute(m_Route, CurveFilePathOf(m_Record.path));
+    if (status == RouteApplyStatus::Written)
+    {
+        m_Record.startMileage = m_Route.m_StartMileage;
+        m_Record.runningMileage = m_Route.m_RunningMileage;
+    }
+    return status;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "road/RouteCalculation.h"
+
+#include <QString>
+
+// The route the main window is editing: path (empty when none is open), name, start station and
+// the total length of the last computed route.
+struct RouteRecord
+{
+    QString path;
+    QString name;
+    double startMileage = 0.0;
+    double runningMileage = 0.0;
+};
+
+// What the property dialog asks for.
+struct RouteProperties
+{
+    QString name;
+    double startMileage = 0.0;
+    RouteMode mode = RouteMode::Element;
+};
+
+// The stake export options, kept in "RoadExport.cfg".
+struct ExportOptions
+{
+    int mode = 0;           // 0 stakes at whole multiples of the interval, 1 every interval from the start
+    double interval = 50.0; // metres
+    double offset = 0.0;    // metres, negative to the left of the centre line
+};
+
+// One row of a route list: the row image (-1 none) and the column texts.
+struct ListRow
+{
+    enum Image
+    {
+        NoImage = -1,
+        ImageStraight = 0,
+        ImageArc = 1,
+        ImageTransition = 2,
+        ImagePoint = 3
+    };
+    int image = NoImage;
+    QString text[8];
+};

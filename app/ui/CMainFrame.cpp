@@ -1,0 +1,356 @@
+#include "app/ui/CMainFrame.h"
+
+#include "app/core/CRouteShell.h"
+#include "app/ui/CVeylorView.h"
+#include "app/ui/RouteDialogs.h"
+#include "app/ui/RouteListPanes.h"
+#include "app/ui/UiSupport.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTabWidget>
+#include <QToolBar>
+
+namespace
+{
+enum CommandId
+{
+    IdNew = 32803,
+    IdOpen = 32804,
+    IdSave = 32805,
+    IdProperties = 32807,
+    IdExport = 32806,
+    IdExit = 57665,
+    IdZoomIn = 32787,
+    IdZoomOut = 32788,
+    IdFullExtent = 32790,
+    IdPan = 32791,
+    IdMeasure = 32798,
+    IdToolBar = 32796,
+    IdInputPane = 32794,
+    IdStatusBar = 59393,
+    IdAbout = 57664,
+    LookPlatform = 210,
+    LookWindows = 211,
+    LookFusion = 214,
+    LookFusionDark = 215
+};
+
+QSettings Settings() { return QSettings(QStringLiteral("应用程序向导生成的本地应用程序"), QStringLiteral("Veylor")); }
+
+QPalette DarkPalette()
+{
+    QPalette p;
+    const QColor window(45, 45, 48), base(30, 30, 30), text(225, 225, 225), highlight(0, 122, 204);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::ToolTipBase, window);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Highlight, highlight);
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Light, QColor(70, 70, 74));
+    p.setColor(QPalette::Mid, QColor(60, 60, 64));
+    p.setColor(QPalette::Dark, QColor(25, 25, 25));
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 120));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 120));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 120));
+    return p;
+}
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+COutputWnd::COutputWnd(CRouteShell& shell, QWidget* parent) : QDockWidget(QStringLiteral("输入"), parent)
+{
+    setObjectName(QStringLiteral("inputPane"));
+    setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    m_Tabs = new QTabWidget(this);
+    m_Tabs->setTabPosition(QTabWidget::South);
+    m_Elements = new CNew_ElementDlg(shell.m_ElementList, m_Tabs);
+    m_CrossPoints = new CNew_CrossPointDlg(shell.m_CrossPointList, m_Tabs);
+    m_Tabs->addTab(m_Elements, RowImage(0), QStringLiteral("元素"));
+    m_Tabs->addTab(m_CrossPoints, RowImage(3), QStringLiteral("交点"));
+    setWidget(m_Tabs);
+    setMinimumHeight(100);
+}
+
+void COutputWnd::ShowModeTab(RouteMode mode)
+{
+    const int shown = mode == RouteMode::CrossPoint ? 1 : 0;
+    m_Tabs->setTabVisible(shown, true);
+    m_Tabs->setTabVisible(1 - shown, false);
+    m_Tabs->setCurrentIndex(shown);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+CMainFrame::CMainFrame(const QString& configDir, QWidget* parent) : QMainWindow(parent)
+{
+    setWindowTitle(QStringLiteral("Veylor"));
+    setWindowIcon(ToolIcon(QStringLiteral("app")));
+    m_PlatformStyle = QApplication::style() ? QApplication::style()->name() : QString();
+    m_Shell = std::make_unique<CRouteShell>(*this, configDir);
+
+    m_View = new CVeylorView(*m_Shell, this);
+    setCentralWidget(m_View);
+
+    m_InputPane = new COutputWnd(*m_Shell, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_InputPane);
+    resizeDocks({m_InputPane}, {280}, Qt::Vertical);
+    m_InputPane->ElementList()->onChanged = [this] { RouteChanged(); };
+    m_InputPane->CrossPointList()->onChanged = [this] { RouteChanged(); };
+    m_InputPane->ElementList()->onApply = [this] { m_Shell->ApplyElements(); };
+    m_InputPane->CrossPointList()->onApply = [this] { m_Shell->ApplyCrossPoints(); };
+
+    // Status bar: a message pane and the coordinate, station and offset panes.
+    m_Panes[0] = new QLabel(this);
+    statusBar()->addWidget(m_Panes[0], 1);
+    const char* const initial[3] = {"坐标:", "里程:", "偏距:"};
+    for (int i = 1; i <= 3; ++i)
+    {
+        m_Panes[i] = new QLabel(QString::fromUtf8(initial[i - 1]), this);
+        m_Panes[i]->setObjectName(QStringLiteral("statusPane%1").arg(i));
+        m_Panes[i]->setFixedWidth(300);
+        m_Panes[i]->setFrameShape(QFrame::StyledPanel);
+        m_Panes[i]->setFrameShadow(QFrame::Sunken);
+        statusBar()->addPermanentWidget(m_Panes[i]);
+    }
+    m_View->SetStatusPanes(m_Panes[1], m_Panes[2], m_Panes[3]);
+
+    CreateMenus();
+    ApplyLook(Settings().value(QStringLiteral("ApplicationLook"), int(LookFusion)).toInt());
+    // The pane appears when a route is created or opened.
+    m_InputPane->hide();
+    RouteChanged();
+}
+
+CMainFrame::~CMainFrame()
+{
+    // The view releases the map before the shell that owns it goes.
+    delete m_View;
+    m_View = nullptr;
+}
+
+QAction* CMainFrame::Action(int id) const
+{
+    auto it = m_Actions.find(id);
+    return it == m_Actions.end() ? nullptr : it->second;
+}
+
+QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text, const QString& prompt, const QString& icon,
+                                const QKeySequence& key)
+{
+    auto* action = new QAction(text, this);
+    action->setObjectName(QStringLiteral("command%1").arg(id));
+    if (!icon.isEmpty()) action->setIcon(ToolIcon(icon));
+    if (!key.isEmpty()) action->setShortcut(key);
+    // The prompt is "status text\ntooltip".
+    const QStringList parts = prompt.split(QLatin1Char('\n'));
+    action->setStatusTip(parts.value(0));
+    if (parts.size() > 1) action->setToolTip(parts.value(1));
+    menu->addAction(action);
+    m_Actions[id] = action;
+    return action;
+}
+
+void CMainFrame::CreateMenus()
+{
+    // The shortcut is shown after a tab in the menu text; the key binding is the action's.
+    QMenu* route = menuBar()->addMenu(QStringLiteral("线路(&R)"));
+    AddCommand(route, IdNew, QStringLiteral("新建(&N)"), QStringLiteral("新建线路文件\n新建"), QStringLiteral("new"),
+               QKeySequence(Qt::CTRL | Qt::Key_N));
+    AddCommand(route, IdOpen, QStringLiteral("打开(&O)..."), QStringLiteral("打开线路文件\n打开"), QStringLiteral("open"),
+               QKeySequence(Qt::CTRL | Qt::Key_O));
+    AddCommand(route, IdSave, QStringLiteral("保存(&S)"), QStringLiteral("保存线路文件\n保存"), QStringLiteral("save"),
+               QKeySequence(Qt::CTRL | Qt::Key_S));
+    route->addSeparator();
+    AddCommand(route, IdProperties, QStringLiteral("属性(&P)"), QStringLiteral("查看更改线路属性\n属性"),
+               QStringLiteral("properties"));
+    AddCommand(route, IdExport, QStringLiteral("导出(&E)"), QStringLiteral("导出中桩边桩\n导出"), QStringLiteral("export"));
+    route->addSeparator();
+    AddCommand(route, IdExit, QStringLiteral("退出(&X)"), QStringLiteral("退出应用程序；提示保存文档\n退出"), QString());
+
+    QMenu* map = menuBar()->addMenu(QStringLiteral("地图(&M)"));
+    AddCommand(map, IdZoomIn, QStringLiteral("放大(&I)"), QStringLiteral("地图放大\n放大"), QStringLiteral("zoomin"));
+    AddCommand(map, IdZoomOut, QStringLiteral("缩小(&O)"), QStringLiteral("地图缩小\n缩小"), QStringLiteral("zoomout"));
+    AddCommand(map, IdFullExtent, QStringLiteral("全局(&A)"), QStringLiteral("地图全局缩放\n全局缩放"), QStringLiteral("full"));
+    AddCommand(map, IdPan, QStringLiteral("移动(&M)"), QStringLiteral("地图移动\n移动"), QStringLiteral("pan"));
+    AddCommand(map, IdMeasure, QStringLiteral("量算(&S)"), QStringLiteral("屏幕量算\n量算"), QStringLiteral("measure"));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("视图(&V)"));
+    QAction* toolbar = AddCommand(view, IdToolBar, QStringLiteral("工具栏(&M)"),
+                                  QStringLiteral("显示或隐藏工具栏\n切换工具栏"), QString());
+    QAction* input = AddCommand(view, IdInputPane, QStringLiteral("输入栏(&I)"),
+                                QStringLiteral("显示或隐藏输入栏\n切换输入栏"), QStringLiteral("input"));
+    QAction* status = AddCommand(view, IdStatusBar, QStringLiteral("状态栏(&S)"),
+                                 QStringLiteral("显示或隐藏状态栏\n切换状态栏"), QString());
+    for (QAction* a : {toolbar, input, status}) a->setCheckable(true);
+    view->addSeparator();
+    QMenu* looks = view->addMenu(QStringLiteral("应用程序外观(&A)"));
+    m_Looks = new QActionGroup(this);
+    const struct
+    {
+        int id;
+        const char* text;
+    } lookItems[] = {{LookFusion, "Fusion 浅色(&F)"},
+                     {LookFusionDark, "Fusion 深色(&D)"},
+                     {LookWindows, "Windows 经典(&W)"},
+                     {LookPlatform, "系统默认样式(&S)"}};
+    for (const auto& item : lookItems)
+    {
+        QAction* a = AddCommand(looks, item.id, QString::fromUtf8(item.text), QStringLiteral("更改应用程序外观\n外观"), QString());
+        a->setCheckable(true);
+        m_Looks->addAction(a);
+        connect(a, &QAction::triggered, this, [this, id = item.id] { ApplyLook(id); });
+    }
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    AddCommand(help, IdAbout, QStringLiteral("关于 Veylor(&A)..."), QStringLiteral("显示程序信息、版本号和版权\n关于"),
+               QStringLiteral("about"));
+
+    m_ToolBar = addToolBar(QStringLiteral("标准"));
+    m_ToolBar->setObjectName(QStringLiteral("standardToolBar"));
+    m_ToolBar->setIconSize(QSize(24, 24));
+    for (int id : {IdNew, IdOpen, IdSave})
+        m_ToolBar->addAction(Action(id));
+    m_ToolBar->addSeparator();
+    for (int id : {IdProperties, IdExport})
+        m_ToolBar->addAction(Action(id));
+    m_ToolBar->addSeparator();
+    for (int id : {IdZoomIn, IdZoomOut, IdFullExtent, IdPan, IdMeasure})
+        m_ToolBar->addAction(Action(id));
+    m_ToolBar->addSeparator();
+    m_ToolBar->addAction(Action(IdAbout));
+
+    connect(Action(IdNew), &QAction::triggered, this, [this] { m_Shell->NewRoute(); });
+    connect(Action(IdOpen), &QAction::triggered, this, [this] { m_Shell->OpenRoute(); });
+    connect(Action(IdSave), &QAction::triggered, this, [this] { m_Shell->SaveRoute(); });
+    connect(Action(IdProperties), &QAction::triggered, this, [this] { m_Shell->EditProperties(); });
+    connect(Action(IdExport), &QAction::triggered, this, [this] { m_Shell->ExportStakes(); });
+    connect(Action(IdExit), &QAction::triggered, this, &QWidget::close);
+    connect(Action(IdZoomIn), &QAction::triggered, m_View, &CVeylorView::ZoomInCommand);
+    connect(Action(IdZoomOut), &QAction::triggered, m_View, &CVeylorView::ZoomOutCommand);
+    connect(Action(IdFullExtent), &QAction::triggered, m_View, &CVeylorView::FullExtentCommand);
+    connect(Action(IdPan), &QAction::triggered, m_View, &CVeylorView::PanCommand);
+    connect(Action(IdMeasure), &QAction::triggered, m_View, &CVeylorView::MeasureCommand);
+    connect(Action(IdAbout), &QAction::triggered, this, [this] {
+        CAboutDlg dlg(this);
+        dlg.exec();
+    });
+    connect(toolbar, &QAction::triggered, m_ToolBar, &QWidget::setVisible);
+    connect(m_ToolBar, &QToolBar::visibilityChanged, toolbar, &QAction::setChecked);
+    connect(input, &QAction::triggered, m_InputPane, &QWidget::setVisible);
+    connect(m_InputPane, &QDockWidget::visibilityChanged, input, [this, input] { input->setChecked(m_InputPane->isVisible()); });
+    connect(status, &QAction::triggered, statusBar(), &QWidget::setVisible);
+    toolbar->setChecked(true);
+    status->setChecked(true);
+}
+
+void CMainFrame::ApplyLook(int id)
+{
+    if (id != LookPlatform && id != LookWindows && id != LookFusion && id != LookFusionDark) id = LookFusion;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString styleName = QStringLiteral("Fusion");
+    if (id == LookWindows) styleName = QStringLiteral("Windows");
+    if (id == LookPlatform && !m_PlatformStyle.isEmpty()) styleName = m_PlatformStyle;
+    if (QStyle* style = QStyleFactory::create(styleName))
+    {
+        QApplication::setStyle(style);
+        QApplication::setPalette(id == LookFusionDark ? DarkPalette() : style->standardPalette());
+    }
+    if (QAction* a = Action(id)) a->setChecked(true);
+    Settings().setValue(QStringLiteral("ApplicationLook"), id);
+    update();
+    QApplication::restoreOverrideCursor();
+}
+
+QString CMainFrame::ChooseSaveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
+                                   bool confirmOverwrite)
+{
+    QFileDialog dlg(this, title, QString(), filter);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    if (!defaultSuffix.isEmpty()) dlg.setDefaultSuffix(defaultSuffix);
+    if (!confirmOverwrite) dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
+    return dlg.selectedFiles().constFirst();
+}
+
+QString CMainFrame::ChooseOpenFile(const QString& title, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(this, title, QString(), filter);
+}
+
+bool CMainFrame::EditProperties(RouteProperties& properties, bool modeChangeable)
+{
+    CNewPropertyDlg dlg(properties, modeChangeable, this);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    properties = dlg.m_Properties;
+    return true;
+}
+
+bool CMainFrame::EditExportOptions(ExportOptions& options, const QString& configDir)
+{
+    CExportDlg dlg(options, configDir, this);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    options = dlg.m_Options;
+    return true;
+}
+
+void CMainFrame::ShowModeTab(RouteMode mode) { m_InputPane->ShowModeTab(mode); }
+
+void CMainFrame::ShowInputPane()
+{
+    if (m_InputPane->isHidden()) m_InputPane->show();
+}
+
+void CMainFrame::SetWindowTitle(const QString& title) { setWindowTitle(title); }
+
+void CMainFrame::ZoomToFullExtent()
+{
+    if (m_View) m_View->FullExtentCommand();
+}
+
+void CMainFrame::RouteChanged()
+{
+    const bool open = m_Shell && m_Shell->HasRoute();
+    for (int id : {IdSave, IdProperties, IdExport, IdZoomIn, IdZoomOut, IdFullExtent, IdPan, IdMeasure})
+        if (QAction* a = Action(id)) a->setEnabled(open);
+    if (m_InputPane)
+    {
+        m_InputPane->ElementList()->Refresh();
+        m_InputPane->CrossPointList()->Refresh();
+    }
+    if (m_Shell) setWindowTitle(m_Shell->WindowTitle());
+    if (!open)
+    {
+        if (m_Panes[1]) m_Panes[1]->setText(QStringLiteral("坐标:"));
+        if (m_Panes[2]) m_Panes[2]->setText(QStringLiteral("里程:"));
+        if (m_Panes[3]) m_Panes[3]->setText(QStringLiteral("偏距:"));
+    }
+    if (m_View) m_View->update();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (!m_Shell->SavePrompt())
+    {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

@@ -1,0 +1,221 @@
+#include "app/ui/CVeylorView.h"
+
+#include "app/core/CRouteShell.h"
+#include "app/core/MapViewLogic.h"
+#include "map/CMouseEvent.h"
+#include "map/CMouseListenerManage.h"
+#include "map/CMouseListenerView.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace
+{
+// Button and key flags as the map tools receive them.
+constexpr int kLeftButton = 0x1;
+constexpr int kRightButton = 0x2;
+constexpr int kShift = 0x4;
+constexpr int kControl = 0x8;
+constexpr int kMiddleButton = 0x10;
+constexpr int kToolKey = 10;
+// A tool that reports this operation has finished and hands back to "no tool".
+constexpr int kToolDone = 23;
+} // namespace
+
+CVeylorView::CVeylorView(CRouteShell& shell, QWidget* parent) : QWidget(parent), m_Shell(shell)
+{
+    setObjectName(QStringLiteral("routeView"));
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::WheelFocus);
+    setMinimumSize(200, 150);
+    setCursor(Qt::ArrowCursor);
+
+    // The map shows only the application's road layer: the configured layers are not opened.
+    CMapManage& map = m_Shell.Map();
+    map.Clear();
+    map.SetConfigPath(m_Shell.ConfigDir());
+    m_Shell.RoadLayer().SetConvert(&map.m_MapConvert);
+    map.SetOwnerView(this);
+    map.SetBackGroundColor(0);
+    map.m_OverlayLayers.push_back(&m_Shell.RoadLayer());
+}
+
+CVeylorView::~CVeylorView()
+{
+    CMapManage& map = m_Shell.Map();
+    map.ReleaseOwnerView();
+    map.WaitForDrawing();
+    auto& overlay = map.m_OverlayLayers;
+    overlay.erase(std::remove(overlay.begin(), overlay.end(), &m_Shell.RoadLayer()), overlay.end());
+}
+
+CRect CVeylorView::GetClientRect() const { return CRect(0, 0, width(), height()); }
+
+void CVeylorView::RequestRepaint()
+{
+    // Called from the drawing thread as well: post, never wait.
+    QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+}
+
+void CVeylorView::SetStatusPanes(QLabel* coordinate, QLabel* station, QLabel* offset)
+{
+    m_Coordinate = coordinate;
+    m_Station = station;
+    m_Offset = offset;
+}
+
+void CVeylorView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (!m_Shell.HasRoute())
+    {
+        painter.fillRect(rect(), QColor(171, 171, 171));
+        return;
+    }
+    m_Shell.Map().OnDraw(&painter, 0, 0);
+    m_Overlay.PaintOver(painter);
+}
+
+void CVeylorView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_Overlay.Resize(size());
+    CMapManage& map = m_Shell.Map();
+    map.SetClientRect(GetClientRect());
+    // Keep position and scale; the picture is drawn again for the new size.
+    map.SetStartCorAndScale(map.m_MapConvert.GetStartCor(), map.m_MapConvert.GetScale(), 1);
+}
+
+int CVeylorView::Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) const
+{
+    int flags = 0;
+    if (buttons & Qt::LeftButton) flags |= kLeftButton;
+    if (buttons & Qt::RightButton) flags |= kRightButton;
+    if (buttons & Qt::MiddleButton) flags |= kMiddleButton;
+    if (modifiers & Qt::ShiftModifier) flags |= kShift;
+    if (modifiers & Qt::ControlModifier) flags |= kControl;
+    return flags;
+}
+
+void CVeylorView::mousePressEvent(QMouseEvent* event)
+{
+    CMapManage& map = m_Shell.Map();
+    CMouseListenerManage* tools = map.GetMouseListenerManage();
+    CMouseListenerView* tool = tools ? tools->GetMouseListener() : nullptr;
+    if (!tool) return;
+    CMouseEvent e(&map, CPoint(event->position().toPoint()), Flags(event->buttons(), event->modifiers()),
+                  tools->GetMouseListenerSubKey());
+    if (event->button() == Qt::LeftButton)
+    {
+        if (tools->GetMouseListenerSubKey() == CMouseListenerView::ToolPan) setCursor(Qt::ClosedHandCursor);
+        tool->OnLButtonDown(&e);
+    }
+    else if (event->button() == Qt::RightButton)
+    {
+        tool->OnRButtonDown(&e);
+    }
+    update();
+}
+
+void CVeylorView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || (event->buttons() & Qt::LeftButton)) return;
+    CMapManage& map = m_Shell.Map();
+    CMouseListenerManage* tools = map.GetMouseListenerManage();
+    CMouseListenerView* tool = tools ? tools->GetMouseListener() : nullptr;
+    if (!tool) return;
+    CMouseEvent e(&map, CPoint(event->position().toPoint()), Flags(event->buttons(), event->modifiers()),
+                  tools->GetMouseListenerSubKey());
+    tool->OnLButtonUp(&e);
+    if (e.GetOperate() == kToolDone) tools->SetMouseListenerKey(kToolKey, 0);
+    if (tools->GetMouseListenerSubKey() == CMouseListenerView::ToolPan) setCursor(Qt::OpenHandCursor);
+    update();
+}
+
+void CVeylorView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_Shell.HasRoute()) return;
+    CMapManage& map = m_Shell.Map();
+    const CPoint point(event->position().toPoint());
+    const MouseStatusTexts texts = StatusTextsAt(map.m_MapConvert, m_Shell.Road(), point);
+    if (m_Coordinate) m_Coordinate->setText(texts.coordinate);
+    if (m_Station) m_Station->setText(texts.station);
+    if (m_Offset) m_Offset->setText(texts.offset);
+
+    CMouseListenerManage* tools = map.GetMouseListenerManage();
+    CMouseListenerView* tool = tools ? tools->GetMouseListener() : nullptr;
+    if (!tool) return;
+    CMouseEvent e(&map, point, Flags(event->buttons(), event->modifiers()), tools->GetMouseListenerSubKey());
+    tool->OnMouseMove(&e, nullptr);
+    if (event->buttons() != Qt::NoButton || tools->GetMouseListenerSubKey() == CMouseListenerView::ToolMeasure) update();
+}
+
+void CVeylorView::wheelEvent(QWheelEvent* event)
+{
+    const int step = event->angleDelta().y();
+    if (step == 0) return;
+    const CPoint p(event->position().toPoint());
+    if (step > 0)
+        m_Shell.Map().ZoomIn(p, p);
+    else
+        m_Shell.Map().ZoomOut(p, p);
+    update();
+    event->accept();
+}
+
+void CVeylorView::DiscardMeasurement()
+{
+    CMouseListenerManage* tools = m_Shell.Map().GetMouseListenerManage();
+    CMouseListenerView* tool = tools ? tools->GetMouseListener() : nullptr;
+    if (!tool) return;
+    const bool drawn = tool->m_MeasurePoints.size() >= 2;
+    tool->m_MeasurePoints.clear();
+    if (drawn)
+    {
+        m_Overlay.Invalidate();
+        update();
+    }
+}
+
+void CVeylorView::SetTool(int subKey, const QCursor& cursor)
+{
+    if (CMouseListenerManage* tools = m_Shell.Map().GetMouseListenerManage()) tools->SetMouseListenerKey(kToolKey, subKey);
+    setCursor(cursor);
+}
+
+void CVeylorView::ZoomInCommand()
+{
+    SetTool(CMouseListenerView::ToolZoomIn, Qt::CrossCursor);
+    const CPoint c = ClientCentre(GetClientRect());
+    m_Shell.Map().ZoomIn(c, c);
+    update();
+}
+
+void CVeylorView::ZoomOutCommand()
+{
+    SetTool(CMouseListenerView::ToolZoomOut, Qt::CrossCursor);
+    const CPoint c = ClientCentre(GetClientRect());
+    m_Shell.Map().ZoomOut(c, c);
+    update();
+}
+
+void CVeylorView::FullExtentCommand()
+{
+    CMapManage& map = m_Shell.Map();
+    map.SetClientRect(GetClientRect());
+    ZoomMapToFullExtent(map);
+    update();
+}
+
+void CVeylorView::PanCommand() { SetTool(CMouseListenerView::ToolPan, Qt::OpenHandCursor); }
+
+void CVeylorView::MeasureCommand()
+{
+    SetTool(CMouseListenerView::ToolMeasure, Qt::CrossCursor);
+    DiscardMeasurement();
+}

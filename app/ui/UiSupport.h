@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+class QWidget;
+
+// Row images of the element list: 0 straight, 1 circular arc, 2 transition curve, 3 start point.
+QIcon RowImage(int image);
+// Toolbar pictures drawn at run time: "new", "open", "save", "export", "properties", "zoomin",
+// "zoomout", "full", "pan", "measure", "about", "input", "app".
+QIcon ToolIcon(const QString& name);
+
+// Shows the library's and the program's messages as message boxes (warning: exclamation icon,
+// error: stop icon, question: Yes/No).
+void InstallMessageBoxHandler();
+
+// The folder of the configuration files: the program's own folder, or the per-user configuration
+// folder when the program's folder cannot be written (an installed program).
+QString ConfigurationFolder();
+
+// A number as a dialog field shows it (15 significant digits) and reads it back.
+QString FieldText(double value);
+bool ParseField(const QString& text, double& value);
