@@ -285,13 +285,3 @@ TEST(RoadDesign, PackedDegreesBothWays)
         ASSERT_NEAR(CRoadDesign::RAD(packed, 1), a, 1e-11) << a;
     }
 }
-
-TEST(RoadDesign, StationLimitIncludesBothEndsInEitherOrder)
-{
-    EXPECT_EQ(CRoadDesign::CheckPegLimit(5, 0, 10), 1);
-    EXPECT_EQ(CRoadDesign::CheckPegLimit(5, 10, 0), 1);
-    EXPECT_EQ(CRoadDesign::CheckPegLimit(10 + 0.9e-6, 0, 10), 1);
-    EXPECT_EQ(CRoadDesign::CheckPegLimit(-0.9e-6, 10, 0), 1);
-    EXPECT_EQ(CRoadDesign::CheckPegLimit(10 + 2e-6, 10, 0), 0);
-    EXPECT_EQ(CRoadDesign::CheckPegLimit(std::nan(""), 0, 10), 0);
-}
