@@ -1,5 +1,7 @@
 #include "CliUtil.h"
 
+#include "road/RouteText.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -84,9 +86,9 @@ bool WantsHelp(const QStringList& args)
     return args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
 }
 
-QString FormatFixed(double value, int decimals)
+QString FormatNumber(double value, int decimals)
 {
-    QString text = QString::number(value, 'f', decimals);
+    QString text = FormatFixed(value, decimals);
     if (text.startsWith(QLatin1Char('-')))
     {
         bool allZero = true;

@@ -29,7 +29,7 @@ bool TakeNumberOption(QStringList& args, const QString& name, double& value, QSt
 bool WantsHelp(const QStringList& args);
 
 // A number with a fixed count of decimals, never "-0.0000" for a value that rounds to zero.
-QString FormatFixed(double value, int decimals);
+QString FormatNumber(double value, int decimals);
 
 // A bearing in radians as decimal degrees and as packed degrees.minutes-seconds (DDD.MMSSssss).
 QString FormatDegrees(double radians);

@@ -90,7 +90,7 @@ int Run(const QStringList& arguments)
         const bool found = e.GetPegAndOffset(x, y, backStation, backOffset);
         Out(QString::asprintf("%12.4f %15.4f %15.4f %14s %16s ", s, x, y, FormatDegrees(b).toUtf8().constData(),
                               FormatPackedDms(b).toUtf8().constData()) +
-            (found ? QString("%1 %2\n").arg(FormatFixed(backStation, 4), 12).arg(FormatFixed(backOffset, 4), 10) : QStringLiteral("         off\n")));
+            (found ? QString("%1 %2\n").arg(FormatNumber(backStation, 4), 12).arg(FormatNumber(backOffset, 4), 10) : QStringLiteral("         off\n")));
     }
     return kExitOk;
 }

@@ -20,9 +20,9 @@ const char* const kHelp =
 void Locate(const CRoadDesign& model, double x, double y)
 {
     double station = 0, offset = 0;
-    const QString point = RouteCli::Fixed4(x) + QLatin1Char(',') + RouteCli::Fixed4(y);
+    const QString point = FormatNumber(x, 4) + QLatin1Char(',') + FormatNumber(y, 4);
     if (model.GetPegAndOffset(x, y, station, offset, 0, 0.0))
-        Out(point + QLatin1Char(',') + RouteCli::Fixed4(station) + QLatin1Char(',') + RouteCli::Fixed4(offset) +
+        Out(point + QLatin1Char(',') + FormatNumber(station, 4) + QLatin1Char(',') + FormatNumber(offset, 4) +
             QLatin1Char('\n'));
     else
         Out(point + QStringLiteral(",off\n"));

@@ -18,7 +18,7 @@ int Run(const QStringList& args)
     CRoadDesign model;
     if (const int code = RouteCli::LoadRoute(args[0], model, false); code != kExitOk) return code;
     for (const SurveyCoord& p : model.m_MainPoints)
-        Out(QStringLiteral("%1,%2,%3,%4\n").arg(p.name, p.note, RouteCli::Fixed4(p.x), RouteCli::Fixed4(p.y)));
+        Out(QStringLiteral("%1,%2,%3,%4\n").arg(p.name, p.note, FormatNumber(p.x, 4), FormatNumber(p.y, 4)));
     return kExitOk;
 }
 

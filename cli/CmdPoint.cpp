@@ -28,10 +28,10 @@ int Run(const QStringList& arguments)
     double x = 0, y = 0, bearing = 0;
     if (!model.GetAngleAndXY(station, x, y, bearing, offset))
         return Failure(QStringLiteral("station %1 is outside the route (%2 to %3)")
-                           .arg(args[1], RouteCli::Fixed4(model.m_RoadElements.front().m_StartStation),
-                                RouteCli::Fixed4(model.m_RoadElements.back().m_EndStation)));
+                           .arg(args[1], FormatNumber(model.m_RoadElements.front().m_StartStation, 4),
+                                FormatNumber(model.m_RoadElements.back().m_EndStation, 4)));
     Out(QStringLiteral("%1,%2,%3,%4\n")
-            .arg(RouteCli::Fixed4(x), RouteCli::Fixed4(y), FormatDegrees(bearing), FormatPackedDms(bearing)));
+            .arg(FormatNumber(x, 4), FormatNumber(y, 4), FormatDegrees(bearing), FormatPackedDms(bearing)));
     return kExitOk;
 }
 

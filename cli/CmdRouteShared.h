@@ -54,5 +54,4 @@ inline int LoadRoute(const QString& routePath, CRoadDesign& model, bool keepCurv
     return Failure(QStringLiteral("%1: the route cannot be computed").arg(routePath));
 }
 
-inline QString Fixed4(double v) { return QString::asprintf("%.4f", v); }
 } // namespace RouteCli

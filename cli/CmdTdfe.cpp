@@ -19,8 +19,8 @@ int Run(const QStringList& args)
     Out(QStringLiteral("%1: %2 elements, stations %3 to %4\n")
             .arg(CurveFilePathOf(args[0]))
             .arg(model.m_RoadElements.size())
-            .arg(RouteCli::Fixed4(model.m_RoadElements.front().m_StartStation),
-                 RouteCli::Fixed4(model.m_RoadElements.back().m_EndStation)));
+            .arg(FormatNumber(model.m_RoadElements.front().m_StartStation, 4),
+                 FormatNumber(model.m_RoadElements.back().m_EndStation, 4)));
     return kExitOk;
 }
 

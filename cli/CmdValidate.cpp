@@ -64,7 +64,7 @@ int Run(const QStringList& args)
             .arg(stakes)
             .arg(ok)
             .arg(failed)
-            .arg(RouteCli::Fixed4(largest), reportPath));
+            .arg(FormatNumber(largest, 4), reportPath));
     return failed ? kExitFailed : kExitOk;
 }
 

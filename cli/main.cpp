@@ -42,7 +42,7 @@ int main(int argc, char** argv)
     qInstallMessageHandler(qtMessages);
     // Messages that library code addresses to the user go to stderr, captioned as in the program.
     SetMessageHandler([](const QString& text, const QString& caption, MessageKind kind) {
-        Err(caption + QStringLiteral(": ") + text + QLatin1Char('\n'));
+        Err((caption.isEmpty() ? QString() : caption + QStringLiteral(": ")) + text + QLatin1Char('\n'));
         return kind == MessageKind::Question ? MessageAnswer::No : MessageAnswer::Ok;
     });
 

@@ -1,6 +1,7 @@
 #include "road/CRoadDesign.h"
 
 #include "road/CRoadDesign_Detail.h"
+#include "road/RouteText.h"
 
 #include <cmath>
 
@@ -91,7 +92,7 @@ int CRoadDesign::Calculate()
             start.name = labeler.StartLabel(static_cast<int>(i), record.m_Kind, previousKind);
             start.x = record.m_StartX;
             start.y = record.m_StartY;
-            start.note = Fixed(record.m_StartStation, 4);
+            start.note = FormatFixed(record.m_StartStation, 4);
             m_MainPoints.push_back(start);
 
             if (record.m_Kind == CRoadElement::CircularCurve)
@@ -101,7 +102,7 @@ int CRoadDesign::Calculate()
                 mid.name = labeler.MiddleLabel();
                 double bearing = 0.0;
                 record.GetAngleAndXY(middle, mid.x, mid.y, bearing, 0.0);
-                mid.note = Fixed(middle, 4);
+                mid.note = FormatFixed(middle, 4);
                 m_MainPoints.push_back(mid);
             }
             previousKind = record.m_Kind;
@@ -112,7 +113,7 @@ int CRoadDesign::Calculate()
             end.name = QStringLiteral("ZD");
             end.x = record.m_EndX;
             end.y = record.m_EndY;
-            end.note = Fixed(record.m_EndStation, 4);
+            end.note = FormatFixed(record.m_EndStation, 4);
             m_MainPoints.push_back(end);
         }
     }

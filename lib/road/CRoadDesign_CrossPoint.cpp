@@ -16,27 +16,6 @@ namespace
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kTwoPi = 2.0 * kPi;
 
-// printf's "%.Nf" in the C locale, independent of the process locale; a value that is not
-// finite is written as 0 so that other readers of the format never see "nan".
-QString Fixed(double value, int decimals)
-{
-    if (!std::isfinite(value)) value = 0.0;
-    char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    if (result.ec != std::errc()) return QStringLiteral("0");
-    return QString::fromLatin1(buffer, result.ptr - buffer);
-}
-
-// Commas and line breaks inside a text field would shift the values after it or cut the record.
-QString FieldText(const QString& text)
-{
-    QString out = text;
-    out.replace(QLatin1Char(','), QChar(0xFF0C));
-    out.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    out.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return out;
-}
-
 double Bearing(double x1, double y1, double x2, double y2)
 {
     double a = CRoadDesign_CrossPoint::ComputeAngle(x1, y1, x2, y2);
@@ -66,7 +45,7 @@ struct TdfeText
         // that it keeps its own direction.
         if (straights > 0 && bearing < 1e-5) degrees += 360.0;
         ++straights;
-        text += QStringLiteral("R.,") + Fixed(length, 6) + QStringLiteral(",") + Fixed(degrees, 8) +
+        text += QStringLiteral("R.,") + FormatFixed(length, 6) + QStringLiteral(",") + FormatFixed(degrees, 8) +
                 QStringLiteral(",\r\n");
         total += length;
     }
@@ -74,13 +53,13 @@ struct TdfeText
     {
         const double a = std::sqrt(length * radius);
         finite = finite && std::isfinite(length) && std::isfinite(a);
-        text += QStringLiteral("CL,") + Fixed(length, 6) + QStringLiteral(",") + Fixed(a, 8) + QStringLiteral(",\r\n");
+        text += QStringLiteral("CL,") + FormatFixed(length, 6) + QStringLiteral(",") + FormatFixed(a, 8) + QStringLiteral(",\r\n");
         total += length;
     }
     void Arc(double length, double radius)
     {
         finite = finite && std::isfinite(length) && std::isfinite(radius);
-        text += QStringLiteral("CC,") + Fixed(length, 6) + QStringLiteral(",") + Fixed(radius, 6) +
+        text += QStringLiteral("CC,") + FormatFixed(length, 6) + QStringLiteral(",") + FormatFixed(radius, 6) +
                 QStringLiteral(",\r\n");
         total += length;
     }
@@ -153,9 +132,9 @@ int CRoadDesign_CrossPoint::LibraryFile_Save(const QString& path)
     const QString comma = QStringLiteral(",");
     for (const Road_CrossPoint& p : m_CrossPoints)
     {
-        text += kCrossPointKey + FieldText(p.point.name) + comma + Fixed(p.point.x, 4) + comma + Fixed(p.point.y, 4) +
-                comma + Fixed(p.point.h, 4) + comma + FieldText(p.point.note) + comma + Fixed(p.leftTransition, 4) +
-                comma + Fixed(p.radius, 4) + comma + Fixed(p.rightTransition, 4) + comma + Fixed(p.station, 4) +
+        text += kCrossPointKey + FieldText(p.point.name) + comma + FormatFixed(p.point.x, 4) + comma + FormatFixed(p.point.y, 4) +
+                comma + FormatFixed(p.point.h, 4) + comma + FieldText(p.point.note) + comma + FormatFixed(p.leftTransition, 4) +
+                comma + FormatFixed(p.radius, 4) + comma + FormatFixed(p.rightTransition, 4) + comma + FormatFixed(p.station, 4) +
                 QStringLiteral(",\r\n");
     }
     return WriteAnsiTextFile(target, text) ? 1 : 0;
@@ -201,7 +180,7 @@ int CRoadDesign_CrossPoint::Config_Save()
     doc.AddElem(QStringLiteral("Ver"), QStringLiteral("1.0.1.1"));
     doc.AddElem(QStringLiteral("Option"));
     doc.AddChildElem(QStringLiteral("CalculateMode"), QString::number(m_Option.CalculateMode));
-    doc.AddChildElem(QStringLiteral("Interval"), Fixed(m_Option.Interval, 4));
+    doc.AddChildElem(QStringLiteral("Interval"), FormatFixed(m_Option.Interval, 4));
     return WriteFileAtomically(JoinPath(m_ConfigPath, kConfigName), ToUtf8(doc.GetDoc())) ? 1 : 0;
 }
 
@@ -312,9 +291,9 @@ int CRoadDesign_CrossPoint::RPtoTDFE(const QString& path)
     TdfeText out;
     out.finite = std::isfinite(startMileage) && std::isfinite(cp[0].point.x) && std::isfinite(cp[0].point.y);
     out.text = QStringLiteral("CURVE FILE(RP) Ver1.0\r\nMETRES\r\nDEGREES\r\n");
-    out.text += QStringLiteral("START CHAINAGE,") + Fixed(startMileage, 4) + QStringLiteral("\r\n");
+    out.text += QStringLiteral("START CHAINAGE,") + FormatFixed(startMileage, 4) + QStringLiteral("\r\n");
     out.text += QStringLiteral("HORIZ\r\nRN,") + FieldText(m_RoadName) + QStringLiteral("\r\n");
-    out.text += QStringLiteral("PT,") + Fixed(cp[0].point.y, 6) + QStringLiteral(",") + Fixed(cp[0].point.x, 6) +
+    out.text += QStringLiteral("PT,") + FormatFixed(cp[0].point.y, 6) + QStringLiteral(",") + FormatFixed(cp[0].point.x, 6) +
                 QStringLiteral(",\r\n");
 
     double exitTangentBefore = 0.0; // exit tangent length of the previous curve

@@ -72,12 +72,6 @@ inline void AppendFixed(std::string& out, double value, int decimals)
     while (len) out.push_back(digits[--len]);
 }
 
-inline QString Fixed(double value, int decimals)
-{
-    std::string s;
-    AppendFixed(s, value, decimals);
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // Brings a bearing into (1e-5, 2π + 1e-5] the way the model reports bearings. False for a value
 // that is not finite (no turn count can bring it into range).

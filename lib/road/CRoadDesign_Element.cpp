@@ -13,30 +13,6 @@
 
 namespace
 {
-// printf's "%.Nf" as the C locale writes it, whatever locale the process runs in (the desktop
-// program adopts the user's locale, which may use a decimal comma). A value that is not finite
-// is written as 0: "nan" in a file would come back as NaN in other readers of the format.
-QString Fixed(double value, int decimals)
-{
-    if (!std::isfinite(value)) value = 0.0;
-    char buffer[400]; // the largest double has 309 integer digits
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    if (result.ec != std::errc()) return QStringLiteral("0");
-    return QString::fromLatin1(buffer, result.ptr - buffer);
-}
-
-// A text stored between commas must not contain a comma (it would end the field early and shift
-// every value after it into the wrong place) nor a line break (it would end the record). Such
-// characters become a full-width comma and a blank; everything else is kept as it is.
-QString FieldText(const QString& text)
-{
-    QString out = text;
-    out.replace(QLatin1Char(','), QChar(0xFF0C));
-    out.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    out.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return out;
-}
-
 int TruncatedInterval(double interval)
 {
     if (!std::isfinite(interval)) return 0;
@@ -120,14 +96,14 @@ int CRoadDesign_Element::LibraryFile_Save(const QString& path)
     // length, and cutting a name would change the route without a word.
     QString text;
     text += kRoadNameKey + FieldText(m_RoadName) + QStringLiteral(",\r\n");
-    text += kMileageKey + Fixed(m_StartMileage, 3) + QStringLiteral(",\r\n");
+    text += kMileageKey + FormatFixed(m_StartMileage, 3) + QStringLiteral(",\r\n");
     const QString comma = QStringLiteral(",");
     for (const Road_Element& e : m_Elements)
     {
         text += kElementKey + QString::number(e.type) + comma + FieldText(e.point.name) + comma +
-                Fixed(e.point.x, 6) + comma + Fixed(e.point.y, 6) + comma + Fixed(e.point.h, 6) + comma +
-                FieldText(e.point.note) + comma + Fixed(e.azimuth, 12) + comma + Fixed(e.length, 6) + comma +
-                Fixed(e.radius, 6) + comma + Fixed(e.spare, 6) + QStringLiteral(",\r\n");
+                FormatFixed(e.point.x, 6) + comma + FormatFixed(e.point.y, 6) + comma + FormatFixed(e.point.h, 6) + comma +
+                FieldText(e.point.note) + comma + FormatFixed(e.azimuth, 12) + comma + FormatFixed(e.length, 6) + comma +
+                FormatFixed(e.radius, 6) + comma + FormatFixed(e.spare, 6) + QStringLiteral(",\r\n");
     }
     return WriteAnsiTextFile(target, text) ? 1 : 0;
 }
@@ -187,7 +163,7 @@ int CRoadDesign_Element::REToTDFE(const QString& path)
 
     m_RunningMileage = 0.0;
     QString text = QStringLiteral("CURVE FILE(RE) Ver1.0\r\nMETRES\r\nDEGREES\r\n");
-    text += QStringLiteral("START CHAINAGE,") + Fixed(m_StartMileage, 4) + QStringLiteral("\r\n");
+    text += QStringLiteral("START CHAINAGE,") + FormatFixed(m_StartMileage, 4) + QStringLiteral("\r\n");
     text += QStringLiteral("HORIZ\r\nRN,") + FieldText(m_RoadName) + QStringLiteral("\r\n");
 
     // A value that is not finite has no meaning in the exchange file: refuse rather than write a
@@ -203,7 +179,7 @@ int CRoadDesign_Element::REToTDFE(const QString& path)
         if (e.type == 1)
         {
             finite = finite && std::isfinite(e.point.x) && std::isfinite(e.point.y);
-            text += QStringLiteral("PT,") + Fixed(e.point.y, 6) + comma + Fixed(e.point.x, 6) + end;
+            text += QStringLiteral("PT,") + FormatFixed(e.point.y, 6) + comma + FormatFixed(e.point.x, 6) + end;
             continue;
         }
         const double written = e.length < 1e-6 ? 0.0001 : e.length;
@@ -212,12 +188,12 @@ int CRoadDesign_Element::REToTDFE(const QString& path)
         if (e.type == 2)
         {
             finite = finite && std::isfinite(e.azimuth);
-            text += QStringLiteral("R.,") + Fixed(written, 6) + comma + Fixed(e.azimuth, 10) + end;
+            text += QStringLiteral("R.,") + FormatFixed(written, 6) + comma + FormatFixed(e.azimuth, 10) + end;
         }
         else if (e.type == 3)
         {
             finite = finite && std::isfinite(e.radius);
-            text += QStringLiteral("CC,") + Fixed(written, 6) + comma + Fixed(e.radius, 6) + end;
+            text += QStringLiteral("CC,") + FormatFixed(written, 6) + comma + FormatFixed(e.radius, 6) + end;
         }
         else
         {
@@ -230,7 +206,7 @@ int CRoadDesign_Element::REToTDFE(const QString& path)
             double a = std::sqrt(std::fabs(e.length * radius));
             if (!std::isfinite(a)) a = std::sqrt(std::fabs(e.length)) * std::sqrt(std::fabs(radius));
             finite = finite && std::isfinite(a);
-            text += QStringLiteral("CL,") + Fixed(written, 6) + comma + Fixed(a, 6) + end;
+            text += QStringLiteral("CL,") + FormatFixed(written, 6) + comma + FormatFixed(a, 6) + end;
         }
     }
     if (!finite) return 0;

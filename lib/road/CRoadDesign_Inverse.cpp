@@ -419,7 +419,10 @@ int CRoadDesign::GetPegAndOffsetIndexed(double x, double y, double& station, dou
                     if (lower > b) continue;
                     order[n++] = {lower, i};
                 }
-                std::sort(order, order + n);
+                // At most four records: an insertion sort (GCC 12 warns falsely about std::sort's
+                // unrolled path on so small an array).
+                for (int a = 1; a < n; ++a)
+                    for (int k = a; k > 0 && order[k] < order[k - 1]; --k) std::swap(order[k], order[k - 1]);
                 for (int k = 0; k < n; ++k)
                 {
                     if (order[k].first > Widen(bound())) break;

@@ -50,6 +50,24 @@ QStringList SplitFields(const QString& values, int minimumCount)
     return fields;
 }
 
+QString FormatFixed(double value, int decimals)
+{
+    if (!std::isfinite(value)) value = 0.0;
+    char buffer[400]; // the largest double has 309 integer digits
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (result.ec != std::errc()) return QStringLiteral("0");
+    return QString::fromLatin1(buffer, result.ptr - buffer);
+}
+
+QString FieldText(const QString& text)
+{
+    QString out = text;
+    out.replace(QLatin1Char(','), QChar(0xFF0C));
+    out.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    out.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return out;
+}
+
 double LeadingNumber(const QString& text)
 {
     // Scanned by hand rather than with strtod, whose decimal point follows the process locale
