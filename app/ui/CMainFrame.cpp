@@ -140,6 +140,9 @@ CMainFrame::CMainFrame(const QString& configDir, QWidget* parent) : QMainWindow(
 
 CMainFrame::~CMainFrame()
 {
+    // The panes report their visibility while the base class destroys them: nobody listens any more.
+    disconnect(m_InputPane, nullptr, nullptr, nullptr);
+    disconnect(m_ToolBar, nullptr, nullptr, nullptr);
     // The view releases the map before the shell that owns it goes.
     delete m_View;
     m_View = nullptr;
