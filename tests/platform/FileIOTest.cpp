@@ -7,8 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <csignal>
-#include <sys/resource.h>
+#include "common/FileSizeLimit.h"
 
 TEST(FileIO, AtomicWriteReplacesWholeFile)
 {
@@ -29,19 +28,13 @@ TEST(FileIO, FailedWriteKeepsThePreviousFile)
     const QString path = dir.filePath("keep.dat");
     ASSERT_TRUE(WriteFileAtomically(path, QByteArray("precious")));
 
-    // Simulate a full disk: limit the file size this process may write, so the write fails
-    // half-way (EFBIG instead of the signal).
-    struct rlimit old;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    struct rlimit small = old;
-    small.rlim_cur = 4096;
-    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     QString error;
-    const bool written = WriteFileAtomically(path, QByteArray(100000, 'x'), &error);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previousHandler);
-
+    bool written = true;
+    {
+        FileSizeLimit full(4096);
+        ASSERT_TRUE(full.active());
+        written = WriteFileAtomically(path, QByteArray(100000, 'x'), &error);
+    }
     EXPECT_FALSE(written);
     EXPECT_FALSE(error.isEmpty());
     QByteArray bytes;
