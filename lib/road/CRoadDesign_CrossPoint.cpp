@@ -6,7 +6,6 @@
 #include "platform/TextCodec.h"
 #include "road/RouteText.h"
 
-#include <QFileInfo>
 
 #include <charconv>
 #include <cmath>
@@ -82,25 +81,19 @@ void CRoadDesign_CrossPoint::InitializeRoadCrossPoint(Road_CrossPoint& point)
 
 int CRoadDesign_CrossPoint::LibraryFile_Read(const QString& path)
 {
-    const QString source = path.trimmed();
-    if (source.isEmpty() || !QFileInfo(source).isFile()) return 0;
+    std::vector<RouteFileLine> lines;
+    if (!ReadRouteFileLines(path, lines)) return 0;
 
     m_RoadName.clear();
     m_StartMileage = 0.0;
     m_CrossPoints.clear();
-
-    QString text;
-    if (!ReadAnsiTextFile(source, text)) return 0;
-
-    for (const QString& line : SplitTextLines(text))
+    for (const RouteFileLine& line : lines)
     {
-        if (line.size() < 8) continue;
-        const QString key = line.left(9);
-        const QString values = line.mid(9);
+        const QString& key = line.key;
+        const QString& values = line.values;
         if (key == kRoadNameKey)
         {
-            const qsizetype comma = values.indexOf(QLatin1Char(','));
-            m_RoadName = comma < 0 ? values : values.left(comma);
+            m_RoadName = RouteNameOf(values);
         }
         else if (key == kCrossPointKey)
         {

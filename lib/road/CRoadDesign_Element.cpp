@@ -5,7 +5,6 @@
 #include "platform/TextCodec.h"
 #include "road/RouteText.h"
 
-#include <QFileInfo>
 
 #include <charconv>
 #include <cmath>
@@ -42,25 +41,19 @@ void CRoadDesign_Element::InitializeRoadElement(Road_Element& element)
 
 int CRoadDesign_Element::LibraryFile_Read(const QString& path)
 {
-    const QString source = path.trimmed();
-    if (source.isEmpty() || !QFileInfo(source).isFile()) return 0;
+    std::vector<RouteFileLine> lines;
+    if (!ReadRouteFileLines(path, lines)) return 0;
 
     m_RoadName.clear();
     m_StartMileage = 0.0;
     m_Elements.clear();
-
-    QString text;
-    if (!ReadAnsiTextFile(source, text)) return 0;
-
-    for (const QString& line : SplitTextLines(text))
+    for (const RouteFileLine& line : lines)
     {
-        if (line.size() < 8) continue;
-        const QString key = line.left(9);
-        const QString values = line.mid(9);
+        const QString& key = line.key;
+        const QString& values = line.values;
         if (key == kRoadNameKey)
         {
-            const qsizetype comma = values.indexOf(QLatin1Char(','));
-            m_RoadName = comma < 0 ? values : values.left(comma);
+            m_RoadName = RouteNameOf(values);
         }
         else if (key == kMileageKey)
         {

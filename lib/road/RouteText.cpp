@@ -3,6 +3,8 @@
 #include "platform/FileIO.h"
 #include "platform/TextCodec.h"
 
+#include <QFileInfo>
+
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -36,6 +38,27 @@ bool ReadAnsiTextFile(const QString& path, QString& text)
     if (nul >= 0) bytes.truncate(nul);
     text = FromAnsi(bytes);
     return true;
+}
+
+bool ReadRouteFileLines(const QString& path, std::vector<RouteFileLine>& records)
+{
+    const QString source = path.trimmed();
+    if (source.isEmpty() || !QFileInfo(source).isFile()) return false;
+    QString text;
+    if (!ReadAnsiTextFile(source, text)) return false;
+    records.clear();
+    for (const QString& line : SplitTextLines(text))
+    {
+        if (line.size() < 8) continue;
+        records.push_back(RouteFileLine{line.left(9), line.mid(9)});
+    }
+    return true;
+}
+
+QString RouteNameOf(const QString& values)
+{
+    const qsizetype comma = values.indexOf(QLatin1Char(','));
+    return comma < 0 ? values : values.left(comma);
 }
 
 bool WriteAnsiTextFile(const QString& path, const QString& text)

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 // Text helpers shared by the readers and writers of route, curve exchange and stake files.
 
@@ -15,6 +16,22 @@ TESVANE_API QStringList SplitTextLines(const QString& text);
 
 // Reads a whole text file in the ANSI code page. False when the file is missing or unreadable.
 TESVANE_API bool ReadAnsiTextFile(const QString& path, QString& text);
+
+// One record of a route library file: a nine-character key such as "ROADNAME:" and the values
+// after it.
+struct RouteFileLine
+{
+    QString key;
+    QString values;
+};
+
+// Reads a route library file (ANSI text, one record a line). Lines shorter than 8 characters are
+// skipped. False, with `records` untouched, when the path is blank, names no file or cannot be
+// read, so a failed read never clears a route held in memory.
+TESVANE_API bool ReadRouteFileLines(const QString& path, std::vector<RouteFileLine>& records);
+
+// The route name of a "ROADNAME:" record: the text before the first comma.
+TESVANE_API QString RouteNameOf(const QString& values);
 
 // Writes text (lines already ended with "\r\n") in the ANSI code page, atomically: the previous
 // file stays intact if anything fails.
