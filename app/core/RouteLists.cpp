@@ -16,6 +16,41 @@ size_t InsertPosition(int selectedRow, size_t count)
     return static_cast<size_t>(selectedRow) + 1;
 }
 
+// The records of a list and their rows change together: these keep them in step for both lists.
+template <typename T, typename RowOfRecord>
+int InsertRecord(std::vector<T>& records, std::vector<ListRow>& rows, const T& record, int selectedRow,
+                 RowOfRecord rowOf)
+{
+    const size_t at = InsertPosition(selectedRow, records.size());
+    const int number = static_cast<int>(rows.size()) + 1; // the label counts rows, not positions
+    records.insert(records.begin() + static_cast<std::ptrdiff_t>(at), record);
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), rowOf(record, number));
+    return static_cast<int>(at);
+}
+
+template <typename T, typename RowOfRecord>
+bool ReplaceRecord(std::vector<T>& records, std::vector<ListRow>& rows, int row, const T& record, RowOfRecord rowOf)
+{
+    if (row < 0 || static_cast<size_t>(row) >= records.size() || static_cast<size_t>(row) >= rows.size())
+        return false;
+    const size_t at = static_cast<size_t>(row);
+    records[at] = record;
+    const QString number = rows[at].text[0];
+    rows[at] = rowOf(record, 0);
+    rows[at].text[0] = number;
+    return true;
+}
+
+template <typename T>
+bool RemoveRecord(std::vector<T>& records, std::vector<ListRow>& rows, int row)
+{
+    if (row < 0 || static_cast<size_t>(row) >= records.size() || static_cast<size_t>(row) >= rows.size())
+        return false;
+    records.erase(records.begin() + row);
+    rows.erase(rows.begin() + row);
+    return true;
+}
+
 void ReportSaveFailure(const QString& path)
 {
     ShowMessage(QStringLiteral("保存线路文件失败！\n") + path, ErrorCaption(), MessageKind::Error);
@@ -87,12 +122,8 @@ int CRouteElementList::Load(const RouteRecord& record)
 
 int CRouteElementList::Insert(const Road_Element& element, int selectedRow)
 {
-    const size_t at = InsertPosition(selectedRow, m_Route.m_Elements.size());
-    const int number = static_cast<int>(m_Rows.size()) + 1;
-    m_Route.m_Elements.insert(m_Route.m_Elements.begin() + static_cast<std::ptrdiff_t>(at), element);
-    m_Rows.insert(m_Rows.begin() + static_cast<std::ptrdiff_t>(at), RowOf(element, number));
     m_Modified = 1;
-    return static_cast<int>(at);
+    return InsertRecord(m_Route.m_Elements, m_Rows, element, selectedRow, &RowOf);
 }
 
 const Road_Element* CRouteElementList::ElementAt(int row) const
@@ -103,20 +134,14 @@ const Road_Element* CRouteElementList::ElementAt(int row) const
 
 bool CRouteElementList::Replace(int row, const Road_Element& element)
 {
-    if (!ElementAt(row) || static_cast<size_t>(row) >= m_Rows.size()) return false;
-    m_Route.m_Elements[static_cast<size_t>(row)] = element;
-    const QString number = m_Rows[static_cast<size_t>(row)].text[0];
-    m_Rows[static_cast<size_t>(row)] = RowOf(element, 0);
-    m_Rows[static_cast<size_t>(row)].text[0] = number;
+    if (!ReplaceRecord(m_Route.m_Elements, m_Rows, row, element, &RowOf)) return false;
     m_Modified = 1;
     return true;
 }
 
 bool CRouteElementList::Remove(int row)
 {
-    if (!ElementAt(row) || static_cast<size_t>(row) >= m_Rows.size()) return false;
-    m_Route.m_Elements.erase(m_Route.m_Elements.begin() + row);
-    m_Rows.erase(m_Rows.begin() + row);
+    if (!RemoveRecord(m_Route.m_Elements, m_Rows, row)) return false;
     m_Modified = 1;
     return true;
 }
@@ -248,12 +273,8 @@ int CRouteCrossPointList::Load(const RouteRecord& record)
 
 int CRouteCrossPointList::Insert(const Road_CrossPoint& point, int selectedRow)
 {
-    const size_t at = InsertPosition(selectedRow, m_Route.m_CrossPoints.size());
-    const int number = static_cast<int>(m_Rows.size()) + 1;
-    m_Route.m_CrossPoints.insert(m_Route.m_CrossPoints.begin() + static_cast<std::ptrdiff_t>(at), point);
-    m_Rows.insert(m_Rows.begin() + static_cast<std::ptrdiff_t>(at), RowOf(point, number));
     m_Modified = 1;
-    return static_cast<int>(at);
+    return InsertRecord(m_Route.m_CrossPoints, m_Rows, point, selectedRow, &RowOf);
 }
 
 const Road_CrossPoint* CRouteCrossPointList::PointAt(int row) const
@@ -264,20 +285,14 @@ const Road_CrossPoint* CRouteCrossPointList::PointAt(int row) const
 
 bool CRouteCrossPointList::Replace(int row, const Road_CrossPoint& point)
 {
-    if (!PointAt(row) || static_cast<size_t>(row) >= m_Rows.size()) return false;
-    m_Route.m_CrossPoints[static_cast<size_t>(row)] = point;
-    const QString number = m_Rows[static_cast<size_t>(row)].text[0];
-    m_Rows[static_cast<size_t>(row)] = RowOf(point, 0);
-    m_Rows[static_cast<size_t>(row)].text[0] = number;
+    if (!ReplaceRecord(m_Route.m_CrossPoints, m_Rows, row, point, &RowOf)) return false;
     m_Modified = 1;
     return true;
 }
 
 bool CRouteCrossPointList::Remove(int row)
 {
-    if (!PointAt(row) || static_cast<size_t>(row) >= m_Rows.size()) return false;
-    m_Route.m_CrossPoints.erase(m_Route.m_CrossPoints.begin() + row);
-    m_Rows.erase(m_Rows.begin() + row);
+    if (!RemoveRecord(m_Route.m_CrossPoints, m_Rows, row)) return false;
     m_Modified = 1;
     return true;
 }
