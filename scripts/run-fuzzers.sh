@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of a fuzz build for a bounded time on its corpus in fuzz/corpus/<name>.
 # New interesting inputs go to a scratch folder, so the corpus kept in the repository stays small.
+# FUZZ_SEED fixes libFuzzer's seed (CI does, so that a run can be repeated); 0 or unset is random.
 set -euo pipefail
 build=${1:-build-fuzz}
 seconds=${2:-60}
@@ -21,13 +22,19 @@ for t in "${targets[@]}"; do
   dict=()
   if [ -f "fuzz/$name.dict" ]; then dict=(-dict="fuzz/$name.dict"); fi
   echo "== $name for ${seconds}s"
-  "$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 "${dict[@]}" \
-       -artifact_prefix="$scratch/" "$scratch" "$corpus" 2>&1 | tail -n 5
-  rc=${PIPESTATUS[0]}
+  # The log goes to a file: with pipefail a failing fuzzer would end the script before the
+  # findings are shown.
+  rc=0
+  "$t" -max_total_time="$seconds" -seed="${FUZZ_SEED:-0}" -timeout=10 -rss_limit_mb=2048 -max_len=65536 "${dict[@]}" \
+       -artifact_prefix="$scratch/" "$scratch" "$corpus" >"$scratch/log" 2>&1 || rc=$?
   if [ "$rc" -ne 0 ]; then
-    echo "run-fuzzers: $name failed; crashing input(s):"
-    ls "$scratch"/crash-* "$scratch"/timeout-* "$scratch"/oom-* 2>/dev/null || true
+    tail -n 40 "$scratch/log"
+    echo "run-fuzzers: $name failed; its finding(s), kept in $scratch:"
+    for f in "$scratch"/crash-* "$scratch"/timeout-* "$scratch"/oom-* "$scratch"/leak-*; do
+      [ -e "$f" ] && { echo "  $f"; base64 -w 0 "$f" | head -c 4096; echo; }
+    done
     exit "$rc"
   fi
+  tail -n 3 "$scratch/log"
   rm -rf "$scratch"
 done
