@@ -1,9 +1,8 @@
 #include "road/CRoadDesign_CrossPoint.h"
 
-#include "markup/CXmlDocument.h"
 #include "platform/FileIO.h"
 #include "platform/MessageSink.h"
-#include "platform/TextCodec.h"
+#include "road/RouteOptionFile.h"
 #include "road/RouteText.h"
 
 
@@ -147,34 +146,13 @@ void CRoadDesign_CrossPoint::SetOption(const Road_Calculate_Option& option)
 
 int CRoadDesign_CrossPoint::Config_Read()
 {
-    CXmlDocument doc;
-    if (!doc.Load(JoinPath(m_ConfigPath, kConfigName))) return 0;
-    if (!doc.FindElem(QStringLiteral("HEAD"))) return 0;
-    doc.IntoElem();
-    if (!doc.FindElem(QStringLiteral("RoadDesign_CrossPoint"))) return 0;
-    doc.IntoElem();
-    if (doc.FindElem(QStringLiteral("Ver"))) (void)doc.GetData();
-    if (doc.FindElem(QStringLiteral("Option")))
-    {
-        if (doc.FindChildElem(QStringLiteral("CalculateMode"))) m_Option.CalculateMode = LeadingInteger(doc.GetChildData());
-        if (doc.FindChildElem(QStringLiteral("Interval"))) m_Option.Interval = LeadingNumber(doc.GetChildData());
-    }
-    return 1;
+    return ReadRouteOptionFile(JoinPath(m_ConfigPath, kConfigName), QStringLiteral("RoadDesign_CrossPoint"), m_Option);
 }
 
 int CRoadDesign_CrossPoint::Config_Save()
 {
-    CXmlDocument doc;
-    doc.SetDoc(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
-    doc.AddElem(QStringLiteral("HEAD"));
-    doc.IntoElem();
-    doc.AddElem(QStringLiteral("RoadDesign_CrossPoint"));
-    doc.IntoElem();
-    doc.AddElem(QStringLiteral("Ver"), QStringLiteral("1.0.1.1"));
-    doc.AddElem(QStringLiteral("Option"));
-    doc.AddChildElem(QStringLiteral("CalculateMode"), QString::number(m_Option.CalculateMode));
-    doc.AddChildElem(QStringLiteral("Interval"), FormatFixed(m_Option.Interval, 4));
-    return WriteFileAtomically(JoinPath(m_ConfigPath, kConfigName), ToUtf8(doc.GetDoc())) ? 1 : 0;
+    return SaveRouteOptionFile(JoinPath(m_ConfigPath, kConfigName), QStringLiteral("RoadDesign_CrossPoint"),
+                               m_Option.CalculateMode, FormatFixed(m_Option.Interval, 4));
 }
 
 double CRoadDesign_CrossPoint::ComputeAngle(double x1, double y1, double x2, double y2)

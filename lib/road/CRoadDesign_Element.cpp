@@ -1,8 +1,7 @@
 #include "road/CRoadDesign_Element.h"
 
-#include "markup/CXmlDocument.h"
 #include "platform/FileIO.h"
-#include "platform/TextCodec.h"
+#include "road/RouteOptionFile.h"
 #include "road/RouteText.h"
 
 
@@ -23,6 +22,7 @@ int TruncatedInterval(double interval)
 const QString kRoadNameKey = QStringLiteral("ROADNAME:");
 const QString kMileageKey = QStringLiteral("MELIAGE :");
 const QString kElementKey = QStringLiteral("ELEMENT :");
+const QString kConfigName = QStringLiteral("\\RoadDesign_Element.cfg");
 } // namespace
 
 void CRoadDesign_Element::Initialize()
@@ -115,38 +115,13 @@ void CRoadDesign_Element::SetOption(const Road_Calculate_Option& option)
 
 int CRoadDesign_Element::Config_Read()
 {
-    CXmlDocument doc;
-    if (!doc.Load(JoinPath(m_ConfigPath, QStringLiteral("\\RoadDesign_Element.cfg")))) return 0;
-    if (!doc.FindElem(QStringLiteral("HEAD"))) return 0;
-    doc.IntoElem();
-    if (!doc.FindElem(QStringLiteral("RoadDesign_Element"))) return 0;
-    doc.IntoElem();
-    if (doc.FindElem(QStringLiteral("Ver"))) (void)doc.GetData();
-    if (doc.FindElem(QStringLiteral("Option")))
-    {
-        if (doc.FindChildElem(QStringLiteral("CalculateMode"))) m_Option.CalculateMode = LeadingInteger(doc.GetChildData());
-        if (doc.FindChildElem(QStringLiteral("Interval"))) m_Option.Interval = LeadingNumber(doc.GetChildData());
-    }
-    return 1;
+    return ReadRouteOptionFile(JoinPath(m_ConfigPath, kConfigName), QStringLiteral("RoadDesign_Element"), m_Option);
 }
 
 int CRoadDesign_Element::Config_Save()
 {
-    CXmlDocument doc;
-    doc.SetDoc(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
-    doc.AddElem(QStringLiteral("HEAD"));
-    doc.IntoElem();
-    doc.AddElem(QStringLiteral("RoadDesign_Element"));
-    doc.IntoElem();
-    doc.AddElem(QStringLiteral("Ver"), QStringLiteral("1.0.1.1"));
-    doc.AddElem(QStringLiteral("Option"));
-    doc.AddChildElem(QStringLiteral("CalculateMode"), QString::number(m_Option.CalculateMode));
-    doc.AddChildElem(QStringLiteral("Interval"), QString::number(TruncatedInterval(m_Option.Interval)));
-    // Written in one piece through a temporary file, so a failed save keeps the previous options.
-    return WriteFileAtomically(JoinPath(m_ConfigPath, QStringLiteral("\\RoadDesign_Element.cfg")),
-                               ToUtf8(doc.GetDoc()))
-               ? 1
-               : 0;
+    return SaveRouteOptionFile(JoinPath(m_ConfigPath, kConfigName), QStringLiteral("RoadDesign_Element"),
+                               m_Option.CalculateMode, QString::number(TruncatedInterval(m_Option.Interval)));
 }
 
 int CRoadDesign_Element::REToTDFE(const QString& path)
