@@ -140,6 +140,9 @@ bool RecordOutline(const CRoadElement& r, CRoadDesignIndex& index, size_t record
 {
     const double length = r.m_Length;
     const double absRadius = std::max(std::fabs(r.m_StartRadius), std::fabs(r.m_EndRadius));
+    // Beyond survey sizes (an arc wound round its circle countless times, a straight longer than
+    // the earth) neither the sampled outline nor its rounding margins can be trusted.
+    if (!(length <= 1e7) || !(absRadius <= 1e9)) return false;
     double minRadius = 0.0;
     double extension = 0.02;
     if (r.m_Kind == CRoadElement::CircularCurve)
@@ -351,7 +354,10 @@ int CRoadDesign::GetPegAndOffset(double x, double y, double& station, double& of
                                  double nearStation) const
 {
     if (!m_Loaded) return 0;
-    if (m_Index && m_Index->recordCount == m_RoadElements.size() && std::isfinite(x) && std::isfinite(y))
+    // A route with records the index cannot bound (degenerate or oversized geometry) is answered
+    // by the plain scan: asking those records out of route order could break ties differently.
+    if (m_Index && m_Index->recordCount == m_RoadElements.size() && m_Index->alwaysAsk.empty() &&
+        std::isfinite(x) && std::isfinite(y))
     {
         bool decided = false;
         const int result = GetPegAndOffsetIndexed(x, y, station, offset, useWindow, nearStation, decided);
