@@ -1,17 +1,10 @@
 #pragma once
 
+#include "platform/ColorRef.h"
+
 #include <QColor>
 
-// Colours are kept as 0x00BBGGRR values, exactly as configuration files store them.
-using COLORREF = unsigned long;
-
-constexpr COLORREF RGB(int r, int g, int b)
-{
-    return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
-}
-constexpr int GetRValue(COLORREF c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGValue(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+// Conversions between stored colours and the drawing library's.
 
 inline QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 inline COLORREF FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }

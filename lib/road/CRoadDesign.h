@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Color.h"
+#include "platform/ColorRef.h"
 #include "platform/Export.h"
 #include "road/CRoadElement.h"
 #include "road/SurveyCoord.h"
