@@ -1,7 +1,5 @@
 #include "CliUtil.h"
 
-#include "road/RouteText.h"
-
 #include <cmath>
 #include <cstdio>
 
@@ -84,32 +82,4 @@ bool TakeNumberOption(QStringList& args, const QString& name, double& value, QSt
 bool WantsHelp(const QStringList& args)
 {
     return args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
-}
-
-QString FormatNumber(double value, int decimals)
-{
-    QString text = FormatFixed(value, decimals);
-    if (text.startsWith(QLatin1Char('-')))
-    {
-        bool allZero = true;
-        for (qsizetype i = 1; i < text.size(); ++i)
-            if (text[i] != QLatin1Char('0') && text[i] != QLatin1Char('.')) allZero = false;
-        if (allZero) text.remove(0, 1);
-    }
-    return text;
-}
-
-QString FormatDegrees(double radians) { return QString::asprintf("%.8f", radians * 180.0 / M_PI); }
-
-QString FormatPackedDms(double radians)
-{
-    double deg = radians * 180.0 / M_PI;
-    const bool negative = deg < 0;
-    deg = std::fabs(deg);
-    // Work in hundred-thousandths of a second so that rounding carries into minutes and degrees.
-    const long long units = std::llround(deg * 3600.0 * 100000.0);
-    const long long d = units / (3600LL * 100000LL);
-    const long long m = (units / (60LL * 100000LL)) % 60;
-    const long long s = units % (60LL * 100000LL);
-    return QString::asprintf("%s%lld.%02lld%07lld", negative ? "-" : "", d, m, s);
 }

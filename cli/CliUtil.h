@@ -27,10 +27,3 @@ bool TakeNumberOption(QStringList& args, const QString& name, double& value, QSt
 
 // True when args hold "--help" or "-h".
 bool WantsHelp(const QStringList& args);
-
-// A number with a fixed count of decimals, never "-0.0000" for a value that rounds to zero.
-QString FormatNumber(double value, int decimals);
-
-// A bearing in radians as decimal degrees and as packed degrees.minutes-seconds (DDD.MMSSssss).
-QString FormatDegrees(double radians);
-QString FormatPackedDms(double radians);

@@ -2,6 +2,8 @@
 #include "CliUtil.h"
 #include "Command.h"
 
+#include "geometry/Angle.h"
+#include "platform/NumberText.h"
 #include "road/CRoadElement.h"
 
 #include <cmath>
@@ -67,7 +69,7 @@ int Run(const QStringList& arguments)
     if (!(length > 0)) return UsageError("--length must be positive");
     if (!(step > 0)) return UsageError("--step must be positive");
     if (length / step > 1e6) return UsageError("--step is too small for this length (more than a million points)");
-    e.m_StartBearing = bearing * M_PI / 180.0;
+    e.m_StartBearing = Angle::DegreesToRadians(bearing);
     e.m_Length = length;
     e.m_StartStation = station;
     e.m_StartRadius = radius;
@@ -88,9 +90,9 @@ int Run(const QStringList& arguments)
         e.GetAngleAndXY(s, x, y, b, offset);
         double backStation = 0, backOffset = 0;
         const bool found = e.GetPegAndOffset(x, y, backStation, backOffset);
-        Out(QString::asprintf("%12.4f %15.4f %15.4f %14s %16s ", s, x, y, FormatDegrees(b).toUtf8().constData(),
-                              FormatPackedDms(b).toUtf8().constData()) +
-            (found ? QString("%1 %2\n").arg(FormatNumber(backStation, 4), 12).arg(FormatNumber(backOffset, 4), 10) : QStringLiteral("         off\n")));
+        Out(QString::asprintf("%12.4f %15.4f %15.4f %14s %16s ", s, x, y, FormatFixed(Angle::RadiansToDegrees(b), 8).toUtf8().constData(),
+                              Angle::RadiansToPackedDmsText(b, 5).toUtf8().constData()) +
+            (found ? QString("%1 %2\n").arg(FormatFixed(backStation, 4), 12).arg(FormatFixed(backOffset, 4), 10) : QStringLiteral("         off\n")));
     }
     return kExitOk;
 }

@@ -5,6 +5,7 @@
 
 #include "coord/CCoordinateCalculate.h"
 #include "coord/CCoordinateSystem.h"
+#include "geometry/Angle.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -83,7 +84,7 @@ int Run(const QStringList& argsIn)
         d.B = f[4].trimmed();
         d.L = f[5].trimmed();
         d.H = f[6].trimmed();
-        if (std::fabs(CCoordinateCalculate::PackedDmsToRadians(d.B)) > M_PI / 2)
+        if (std::fabs(CCoordinateCalculate::PackedDmsToRadians(d.B)) > Angle::kHalfPi)
             return UsageError(QStringLiteral("%1 line %2: latitude %3 is outside ±90°").arg(csvPath).arg(lineNo).arg(d.B));
         if (!IsFlag(f[7], d.usePlane) || !IsFlag(f[8], d.useHeight))
             return UsageError(QStringLiteral("%1 line %2: use-plane and use-height must be 0 or 1").arg(csvPath).arg(lineNo));

@@ -1,6 +1,8 @@
 // `tesvane locate`: station and offset of plane points.
 #include "CmdRouteShared.h"
 
+#include "platform/NumberText.h"
+
 #include <cstdio>
 #include <string>
 
@@ -20,9 +22,9 @@ const char* const kHelp =
 void Locate(const CRoadDesign& model, double x, double y)
 {
     double station = 0, offset = 0;
-    const QString point = FormatNumber(x, 4) + QLatin1Char(',') + FormatNumber(y, 4);
+    const QString point = FormatFixed(x, 4) + QLatin1Char(',') + FormatFixed(y, 4);
     if (model.GetPegAndOffset(x, y, station, offset, 0, 0.0))
-        Out(point + QLatin1Char(',') + FormatNumber(station, 4) + QLatin1Char(',') + FormatNumber(offset, 4) +
+        Out(point + QLatin1Char(',') + FormatFixed(station, 4) + QLatin1Char(',') + FormatFixed(offset, 4) +
             QLatin1Char('\n'));
     else
         Out(point + QStringLiteral(",off\n"));

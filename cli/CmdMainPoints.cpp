@@ -1,6 +1,8 @@
 // `tesvane mainpoints`: the main points of a route.
 #include "CmdRouteShared.h"
 
+#include "platform/NumberText.h"
+
 namespace
 {
 const char* const kHelp =
@@ -18,7 +20,7 @@ int Run(const QStringList& args)
     CRoadDesign model;
     if (const int code = RouteCli::LoadRoute(args[0], model, false); code != kExitOk) return code;
     for (const SurveyCoord& p : model.m_MainPoints)
-        Out(QStringLiteral("%1,%2,%3,%4\n").arg(p.name, p.note, FormatNumber(p.x, 4), FormatNumber(p.y, 4)));
+        Out(QStringLiteral("%1,%2,%3,%4\n").arg(p.name, p.note, FormatFixed(p.x, 4), FormatFixed(p.y, 4)));
     return kExitOk;
 }
 

@@ -1,6 +1,9 @@
 // `tesvane point`: the point and bearing at a station.
 #include "CmdRouteShared.h"
 
+#include "geometry/Angle.h"
+#include "platform/NumberText.h"
+
 namespace
 {
 const char* const kHelp =
@@ -28,10 +31,10 @@ int Run(const QStringList& arguments)
     double x = 0, y = 0, bearing = 0;
     if (!model.GetAngleAndXY(station, x, y, bearing, offset))
         return Failure(QStringLiteral("station %1 is outside the route (%2 to %3)")
-                           .arg(args[1], FormatNumber(model.m_RoadElements.front().m_StartStation, 4),
-                                FormatNumber(model.m_RoadElements.back().m_EndStation, 4)));
+                           .arg(args[1], FormatFixed(model.m_RoadElements.front().m_StartStation, 4),
+                                FormatFixed(model.m_RoadElements.back().m_EndStation, 4)));
     Out(QStringLiteral("%1,%2,%3,%4\n")
-            .arg(FormatNumber(x, 4), FormatNumber(y, 4), FormatDegrees(bearing), FormatPackedDms(bearing)));
+            .arg(FormatFixed(x, 4), FormatFixed(y, 4), FormatFixed(Angle::RadiansToDegrees(bearing), 8), Angle::RadiansToPackedDmsText(bearing, 5)));
     return kExitOk;
 }
 

@@ -5,6 +5,7 @@
 
 #include "coord/CCoordinateProject.h"
 #include "coord/CCoordinateSystem.h"
+#include "geometry/Angle.h"
 
 #include <QRegularExpression>
 #include <QTextStream>
@@ -13,7 +14,7 @@
 
 namespace
 {
-constexpr double kDeg = M_PI / 180.0;
+constexpr double kDeg = Angle::kDegree;
 
 bool ParsePair(const QString& text, double& a, double& b)
 {

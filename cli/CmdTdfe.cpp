@@ -1,6 +1,8 @@
 // `tesvane tdfe`: writes a route's curve exchange file.
 #include "CmdRouteShared.h"
 
+#include "platform/NumberText.h"
+
 namespace
 {
 const char* const kHelp =
@@ -19,8 +21,8 @@ int Run(const QStringList& args)
     Out(QStringLiteral("%1: %2 elements, stations %3 to %4\n")
             .arg(CurveFilePathOf(args[0]))
             .arg(model.m_RoadElements.size())
-            .arg(FormatNumber(model.m_RoadElements.front().m_StartStation, 4),
-                 FormatNumber(model.m_RoadElements.back().m_EndStation, 4)));
+            .arg(FormatFixed(model.m_RoadElements.front().m_StartStation, 4),
+                 FormatFixed(model.m_RoadElements.back().m_EndStation, 4)));
     return kExitOk;
 }
 

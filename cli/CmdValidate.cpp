@@ -2,6 +2,7 @@
 #include "CmdRouteShared.h"
 
 #include "platform/MessageSink.h"
+#include "platform/NumberText.h"
 #include "road/RouteText.h"
 
 #include <QFileInfo>
@@ -64,7 +65,7 @@ int Run(const QStringList& args)
             .arg(stakes)
             .arg(ok)
             .arg(failed)
-            .arg(FormatNumber(largest, 4), reportPath));
+            .arg(FormatFixed(largest, 4), reportPath));
     return failed ? kExitFailed : kExitOk;
 }
 

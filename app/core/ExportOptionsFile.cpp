@@ -3,7 +3,7 @@
 #include "markup/CXmlDocument.h"
 #include "platform/FileIO.h"
 #include "platform/MessageSink.h"
-#include "road/RouteText.h"
+#include "platform/NumberText.h"
 
 #include <cmath>
 #include <limits>

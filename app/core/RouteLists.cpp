@@ -1,6 +1,6 @@
 #include "app/core/RouteLists.h"
 
-#include "app/core/AngleFormat.h"
+#include "geometry/Angle.h"
 #include "platform/MessageSink.h"
 
 #include <cmath>
@@ -86,7 +86,8 @@ ListRow CRouteElementList::RowOf(const Road_Element& e, int number)
         break;
     case 2:
         row.image = ListRow::ImageStraight;
-        row.text[3] = AngleText(e.azimuth);
+        row.text[3] = Angle::DegreesToPackedDmsTextSnapped(e.azimuth);
+        row.tip[3] = Angle::PackedDmsTextReadable(row.text[3]);
         row.text[4] = Num(e.length);
         break;
     case 3:
@@ -202,7 +203,8 @@ void CRouteElementList::RebuildFromModel()
             row.image = ListRow::ImageStraight;
             row.text[1] = Num(c.m_EndX);
             row.text[2] = Num(c.m_EndY);
-            row.text[3] = QString::asprintf("%.10f", PackedAngle(c.m_EndBearing));
+            row.text[3] = QString::asprintf("%.10f", Angle::RadiansToPackedDmsRounded12(c.m_EndBearing));
+            row.tip[3] = Angle::PackedDmsTextReadable(row.text[3]);
             row.text[4] = Num(c.m_Length);
             row.text[7] = Num(c.m_EndStation);
             total += c.m_Length;
@@ -215,8 +217,9 @@ void CRouteElementList::RebuildFromModel()
             row.text[4] = Num(c.m_Length);
             row.text[5] = Num(c.m_StartRadius);
             double deflection = c.m_EndBearing - c.m_StartBearing;
-            if (deflection < 0) deflection += 2 * M_PI;
-            row.text[6] = AngleText(deflection * 180.0 / M_PI);
+            if (deflection < 0) deflection += Angle::kTwoPi;
+            row.text[6] = Angle::DegreesToPackedDmsTextSnapped(Angle::RadiansToDegrees(deflection));
+            row.tip[6] = Angle::PackedDmsTextReadable(row.text[6]);
             row.text[7] = Num(c.m_EndStation);
             total += c.m_Length;
             break;

@@ -43,4 +43,5 @@ struct ListRow
     };
     int image = NoImage;
     QString text[8];
+    QString tip[8]; // a cell's value as people read it (bearings as 45°30′00″), shown as its tooltip
 };

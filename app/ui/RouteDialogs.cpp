@@ -1,8 +1,9 @@
 #include "app/ui/RouteDialogs.h"
 
-#include "app/core/AngleFormat.h"
+#include "app/core/BuildDate.h"
 #include "app/core/ExportOptionsFile.h"
 #include "app/ui/UiSupport.h"
+#include "geometry/Angle.h"
 #include "platform/MessageSink.h"
 #include "road/CRoadDesign_CrossPoint.h"
 
@@ -91,10 +92,16 @@ bool CNew_Element_Add_PointDlg::Exchange()
 
 // ---------------------------------------------------------------------------------------------
 
+namespace
+{
+const QString kBearingFormatHint = QStringLiteral("方位按度.分秒输入，例如 45.3000 表示 45°30′00″。");
+} // namespace
+
 CNew_Element_Add_LineDlg::CNew_Element_Add_LineDlg(QWidget* parent) : CFieldDialog(QStringLiteral("直线"), parent)
 {
-    m_BearingEdit = AddField(QStringLiteral("方位:"), QStringLiteral("bearing"));
+    m_BearingEdit = AddField(QStringLiteral("方位(度.分秒):"), QStringLiteral("bearing"));
     m_BearingEdit->setPlaceholderText(QStringLiteral("度.分秒"));
+    m_BearingEdit->setToolTip(kBearingFormatHint);
     m_LengthEdit = AddField(QStringLiteral("长度:"), QStringLiteral("length"));
     SetValues(0, 0);
     FinishLayout();
@@ -102,16 +109,27 @@ CNew_Element_Add_LineDlg::CNew_Element_Add_LineDlg(QWidget* parent) : CFieldDial
 
 void CNew_Element_Add_LineDlg::SetValues(double bearingDegrees, double length)
 {
-    m_BearingEdit->setText(AngleText(bearingDegrees));
+    m_BearingEdit->setText(Angle::DegreesToPackedDmsTextSnapped(bearingDegrees));
     SetNumber(m_LengthEdit, length);
 }
 
-double CNew_Element_Add_LineDlg::BearingDegrees() const { return AngleEntry(m_Bearing); }
+double CNew_Element_Add_LineDlg::BearingDegrees() const { return Angle::ReadPackedDmsEntry(m_Bearing).degrees; }
 
 bool CNew_Element_Add_LineDlg::Exchange()
 {
     double packed = 0;
     if (!m_BearingEdit->text().trimmed().isEmpty() && !ReadNumber(m_BearingEdit, packed)) return false;
+    // 45.75 is not 45°75′: minutes and seconds of 60 or more are refused rather than carried.
+    const Angle::PackedDmsEntry entry = Angle::ReadPackedDmsEntry(m_BearingEdit->text());
+    if (entry.status == Angle::PackedDmsEntry::MinutesOutOfRange || entry.status == Angle::PackedDmsEntry::SecondsOutOfRange)
+    {
+        const QString what = entry.status == Angle::PackedDmsEntry::MinutesOutOfRange ? QStringLiteral("分") : QStringLiteral("秒");
+        ShowMessage(QStringLiteral("方位的%1必须小于60，请重新输入！\n").arg(what) + kBearingFormatHint, WarningCaption(),
+                    MessageKind::Warning);
+        m_BearingEdit->setFocus();
+        m_BearingEdit->selectAll();
+        return false;
+    }
     m_Bearing = m_BearingEdit->text().trimmed();
     return ReadNumber(m_LengthEdit, m_Length);
 }

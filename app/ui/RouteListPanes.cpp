@@ -62,6 +62,7 @@ void CRouteListPane::ShowRows(const std::vector<ListRow>& rows, bool images)
         {
             auto* item = new QTableWidgetItem(row.text[c]);
             if (c == 0 && images && row.image >= 0) item->setIcon(RowImage(row.image));
+            if (!row.tip[c].isEmpty()) item->setToolTip(row.tip[c]);
             m_Table->setItem(r, c, item);
         }
     }

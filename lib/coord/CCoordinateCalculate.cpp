@@ -3,25 +3,17 @@
 #include "coord/CCoordinateCalculate_Matrix.h"
 #include "coord/CCoordinateMatrix.h"
 #include "coord/CCoordinateSystem.h"
-#include "coord/CoordText.h"
+#include "geometry/Angle.h"
+#include "platform/NumberText.h"
 
 #include <cmath>
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kTwoPi = 2.0 * kPi;
 // Rotations and the scale change enter the normal equations multiplied by coordinates of the
 // size of the earth's radius; solving for them in "metres at the earth's surface" keeps the
 // columns of comparable size.
 constexpr double kUnknownScale = 6.4e6;
-
-double Angle(double a)
-{
-    a = std::fmod(a, kTwoPi);
-    if (a < 0) a += kTwoPi;
-    return a;
-}
 
 struct Rotation
 {
@@ -126,7 +118,7 @@ int CCoordinateCalculate_SevenParameter::Calculate()
             p[k] += d;
             sum += d * d;
         }
-        for (int k = 4; k < 7; ++k) p[k] = Angle(p[k]);
+        for (int k = 4; k < 7; ++k) p[k] = Angle::NormaliseBearing(p[k]);
         if (!std::isfinite(sum)) return 0;
         bool done = sum <= 1e-10;
         // After many iterations accept a solution whose corrections have become negligible at a
@@ -235,21 +227,7 @@ void CCoordinateCalculate::ControlCoordinateLibrary_RemoveAll() { m_Library.clea
 
 double CCoordinateCalculate::PackedDmsToRadians(const QString& text)
 {
-    double v = coordtext::ToDouble(text.trimmed());
-    if (!std::isfinite(v)) return 0.0;
-    const bool negative = v < 0;
-    v = std::fabs(v);
-    if (v <= 1e-9) return 0.0;
-    v += 1e-12;
-    const double degrees = std::floor(v);
-    double frac = (v - degrees) * 100.0 + 1e-12;
-    const double minutes = std::floor(frac);
-    frac = (frac - minutes) * 100.0 + 1e-12;
-    const double seconds = std::floor(frac);
-    const double rest = (frac - seconds) * 100.0;
-    double value = degrees + minutes / 60.0 + seconds / 3600.0 + rest / 360000.0;
-    if (negative) value = -value;
-    return value * kPi / 180.0;
+    return Angle::DegreesToRadians(Angle::PackedDmsToDegreesNudged(LeadingNumber(text)));
 }
 
 void CCoordinateCalculate::SetConvertParameter(const CoordinateSystem_Parameter& system, int withCorrections)
@@ -270,7 +248,7 @@ void CCoordinateCalculate::SetConvertParameter(const CoordinateSystem_Parameter&
 
 void CCoordinateCalculate::ConvertPoint(const ControlCoordinateLibraryData& point, double& x, double& y, double& h)
 {
-    BLHToxyh(PackedDmsToRadians(point.B), PackedDmsToRadians(point.L), coordtext::ToDouble(point.H), x, y, h);
+    BLHToxyh(PackedDmsToRadians(point.B), PackedDmsToRadians(point.L), LeadingNumber(point.H), x, y, h);
 }
 
 int CCoordinateCalculate::Calculate_SevernPar()
@@ -289,10 +267,10 @@ int CCoordinateCalculate::Calculate_SevernPar()
     {
         if (!point.usePlane || !point.useHeight) continue;
         ConvertSeven pair;
-        BLH2XYZ(PackedDmsToRadians(point.B), PackedDmsToRadians(point.L), coordtext::ToDouble(point.H), pair.source.X,
+        BLH2XYZ(PackedDmsToRadians(point.B), PackedDmsToRadians(point.L), LeadingNumber(point.H), pair.source.X,
                 pair.source.Y, pair.source.Z, src.Axis, src.ReciprocalofFlatRate);
         double B = 0, L = 0, H = 0;
-        xyh2BLH(coordtext::ToDouble(point.x), coordtext::ToDouble(point.y), coordtext::ToDouble(point.h), B, L, H);
+        xyh2BLH(LeadingNumber(point.x), LeadingNumber(point.y), LeadingNumber(point.h), B, L, H);
         BLH2XYZ(B, L, H, pair.target.X, pair.target.Y, pair.target.Z, dst.Axis, dst.ReciprocalofFlatRate);
         m_ConvertSeven.push_back(pair);
         m_SevenSolver.Add(Calculate_SevenParameter{pair.source, pair.target});
@@ -397,8 +375,8 @@ int CCoordinateCalculate::Calculate_HAndVPar(int useSeven)
     {
         double x = 0, y = 0, h = 0;
         ConvertPoint(point, x, y, h);
-        const double kx = coordtext::ToDouble(point.x), ky = coordtext::ToDouble(point.y),
-                     kh = coordtext::ToDouble(point.h);
+        const double kx = LeadingNumber(point.x), ky = LeadingNumber(point.y),
+                     kh = LeadingNumber(point.h);
         if (point.usePlane)
         {
             FourParCalData d;
@@ -610,13 +588,13 @@ int CCoordinateCalculate::Calculate_CorrectPar()
         ConvertPoint(point, x, y, h);
         if (point.usePlane)
         {
-            sx += coordtext::ToDouble(point.x) - x;
-            sy += coordtext::ToDouble(point.y) - y;
+            sx += LeadingNumber(point.x) - x;
+            sy += LeadingNumber(point.y) - y;
             ++np;
         }
         if (point.useHeight)
         {
-            sh += coordtext::ToDouble(point.h) - h;
+            sh += LeadingNumber(point.h) - h;
             ++nh;
         }
     }
@@ -644,13 +622,13 @@ int CCoordinateCalculate::Calculate_AnotherCorrectPar(const ControlCoordinateLib
     if (point.usePlane)
     {
         c.Use = 1;
-        c.Dx = coordtext::ToDouble(point.x) - x;
-        c.Dy = coordtext::ToDouble(point.y) - y;
+        c.Dx = LeadingNumber(point.x) - x;
+        c.Dy = LeadingNumber(point.y) - y;
     }
     if (point.useHeight)
     {
         c.Use = 1;
-        c.Dh = coordtext::ToDouble(point.h) - h;
+        c.Dh = LeadingNumber(point.h) - h;
     }
     return 1;
 }
@@ -662,8 +640,8 @@ int CCoordinateCalculate::Calculate_Precision()
     {
         double x = 0, y = 0, h = 0;
         ConvertPoint(point, x, y, h);
-        point.planeResidual = std::hypot(x - coordtext::ToDouble(point.x), y - coordtext::ToDouble(point.y));
-        point.heightResidual = h - coordtext::ToDouble(point.h);
+        point.planeResidual = std::hypot(x - LeadingNumber(point.x), y - LeadingNumber(point.y));
+        point.heightResidual = h - LeadingNumber(point.h);
     }
     return 1;
 }

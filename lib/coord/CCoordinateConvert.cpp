@@ -1,11 +1,13 @@
 #include "coord/CCoordinateConvert.h"
 
+#include "geometry/Angle.h"
+
 #include <cmath>
 
 namespace
 {
-constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
-constexpr double kRadToDeg = 180.0 / 3.14159265358979323846;
+constexpr double kDegToRad = Angle::kDegree;
+constexpr double kRadToDeg = 180.0 / Angle::kPi;
 
 double SquaredEccentricity(double reciprocalFlattening)
 {

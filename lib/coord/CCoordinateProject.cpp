@@ -13,7 +13,7 @@ CCoordinateProject::CCoordinateProject()
 
     // Every general routine starts from a valid set-up on WGS84.
     const double a = 6378137.0, f = 1.0 / 298.257223563;
-    const double deg = kPi / 180.0;
+    const double deg = Angle::kDegree;
     double scale = 1.0;
     Set_UTM_Parameters(a, f, 0);
     Set_Mercator_Parameters(a, f, 0, 0, 0, 0, scale);

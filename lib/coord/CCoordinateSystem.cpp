@@ -1,7 +1,7 @@
 #include "coord/CCoordinateSystem.h"
 
-#include "coord/CoordText.h"
 #include "markup/CXmlDocument.h"
+#include "platform/NumberText.h"
 
 namespace
 {
@@ -13,12 +13,12 @@ QString Num(double v) { return QString::asprintf("%.16f", v); }
 // the value it had.
 void ReadDouble(CXmlDocument& xml, const char* name, double& value)
 {
-    if (xml.FindChildElem(QString::fromLatin1(name))) value = coordtext::ToDouble(xml.GetChildData());
+    if (xml.FindChildElem(QString::fromLatin1(name))) value = LeadingNumber(xml.GetChildData());
 }
 
 void ReadInt(CXmlDocument& xml, const char* name, int& value)
 {
-    if (xml.FindChildElem(QString::fromLatin1(name))) value = coordtext::ToInt(xml.GetChildData());
+    if (xml.FindChildElem(QString::fromLatin1(name))) value = LeadingInteger(xml.GetChildData());
 }
 
 void AddDouble(CXmlDocument& xml, const char* name, double value)

@@ -3,14 +3,16 @@
 // Small ellipsoid helpers shared by the projection sources. Internal: not part of the interface
 // (no exported symbols; everything is inline).
 
+#include "geometry/Angle.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace projmath
 {
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kHalfPi = kPi / 2.0;
-constexpr double kTwoPi = 2.0 * kPi;
+using Angle::kHalfPi;
+using Angle::kPi;
+using Angle::kTwoPi;
 
 // Brings a longitude difference into [-π, π].
 inline double WrapPi(double lambda)

@@ -1,5 +1,7 @@
 #include "geometry/CVector.h"
 
+#include "geometry/Angle.h"
+
 #include <cmath>
 
 void CVector::setPolar(double radius, double angle)
@@ -17,7 +19,7 @@ double CVector::angle() const
     // The angle from +x in [0, π], taken from atan2 rather than acos(x / m): acos loses about
     // half the digits near 0 and π, so a vector just below the x axis came out at exactly 2π.
     const double base = std::atan2(std::fabs(y), x);
-    return y >= 0.0 ? base : 2.0 * M_PI - base;
+    return y >= 0.0 ? base : Angle::kTwoPi - base;
 }
 
 double CVector::angleTo(const CVector& v) const { return (v - *this).angle(); }

@@ -1,8 +1,8 @@
 #include "map/CMapConvert.h"
 
-#include "map/MapText.h"
 #include "markup/CXmlDocument.h"
 #include "platform/FileIO.h"
+#include "platform/NumberText.h"
 
 #include <climits>
 #include <cmath>
@@ -188,7 +188,7 @@ int CMapConvert::ConfigSave()
         xml.AddChildElem(QStringLiteral("Coorh"), QString::asprintf("%.4f", m_Par.StartCor.h));
     }
     xml.AddElem(QStringLiteral("Scale"), QString::asprintf("%.8f", m_Par.Scale));
-    xml.AddElem(QStringLiteral("BackGround"), maptext::ColorText(m_Par.BackGround));
+    xml.AddElem(QStringLiteral("BackGround"), ColorValueText(m_Par.BackGround));
     return xml.Save(JoinPath(m_ConfigPath, kFileName)) ? 1 : 0;
 }
 
@@ -205,8 +205,8 @@ int CMapConvert::ConfigRead()
     // Values that are not finite numbers ("nan", "inf") would poison every conversion; they are
     // treated like missing elements.
     auto readDouble = [](const QString& text, double& value) {
-        const double v = maptext::ToDouble(text);
-        if (std::isfinite(v)) value = v;
+        double v = 0.0;
+        if (ReadLeadingNumber(text, v) != LeadingNumberStatus::NotFinite) value = v;
     };
 
     GraphParameter& p = m_Par;
@@ -218,7 +218,7 @@ int CMapConvert::ConfigRead()
         if (xml.FindChildElem(QStringLiteral("Coorh"))) readDouble(xml.GetChildData(), p.StartCor.h);
     }
     if (xml.FindElem(QStringLiteral("Scale"))) readDouble(xml.GetData(), p.Scale);
-    if (xml.FindElem(QStringLiteral("BackGround"))) p.BackGround = maptext::ToColor(xml.GetData());
+    if (xml.FindElem(QStringLiteral("BackGround"))) p.BackGround = ColorValueFromText(xml.GetData());
 
     if (std::fabs(p.StartCor.x) > kMaxStart || std::fabs(p.StartCor.y) > kMaxStart)
     {

@@ -4,9 +4,9 @@
 #include "map/CMapOwnerView.h"
 #include "map/CMouseListenerManage.h"
 #include "map/CMouseListenerView.h"
-#include "map/MapText.h"
 #include "markup/CXmlDocument.h"
 #include "platform/FileIO.h"
+#include "platform/NumberText.h"
 
 #include <QPainter>
 
@@ -97,9 +97,9 @@ int CMapManage::ConfigSave()
         xml.AddChildElem(QStringLiteral("Format"), QString::number(item.Format));
         xml.AddChildElem(QStringLiteral("Style"), QString::number(item.Style));
         xml.AddChildElem(QStringLiteral("Size"), QString::number(item.Size));
-        xml.AddChildElem(QStringLiteral("clrOutLine"), maptext::ColorText(item.clrOutLine));
-        xml.AddChildElem(QStringLiteral("clrFill"), maptext::ColorText(item.clrFill));
-        xml.AddChildElem(QStringLiteral("clrText"), maptext::ColorText(item.clrText));
+        xml.AddChildElem(QStringLiteral("clrOutLine"), ColorValueText(item.clrOutLine));
+        xml.AddChildElem(QStringLiteral("clrFill"), ColorValueText(item.clrFill));
+        xml.AddChildElem(QStringLiteral("clrText"), ColorValueText(item.clrText));
         xml.AddChildElem(QStringLiteral("DisplayField"), QString::number(item.DisplayField));
         xml.AddChildElem(QStringLiteral("Visible"), QString::number(item.Visible));
         xml.AddChildElem(QStringLiteral("Search"), QString::number(item.Search));
@@ -140,10 +140,10 @@ int CMapManage::ConfigRead()
             if (xml.FindChildElem(QString::fromLatin1(name))) value = xml.GetChildData();
         };
         auto number = [&xml](const char* name, int& value) {
-            if (xml.FindChildElem(QString::fromLatin1(name))) value = maptext::ToInt(xml.GetChildData());
+            if (xml.FindChildElem(QString::fromLatin1(name))) value = LeadingInteger(xml.GetChildData());
         };
         auto color = [&xml](const char* name, unsigned long& value) {
-            if (xml.FindChildElem(QString::fromLatin1(name))) value = maptext::ToColor(xml.GetChildData());
+            if (xml.FindChildElem(QString::fromLatin1(name))) value = ColorValueFromText(xml.GetChildData());
         };
         text("LayerName", item.LayerName);
         text("FullPathName", item.FullPathName);

@@ -2,6 +2,7 @@
 // lines and the position marker.
 #include "map/CMapManage.h"
 
+#include "geometry/Angle.h"
 #include "map/CMapOwnerView.h"
 #include "map/MapPaint.h"
 
@@ -188,12 +189,12 @@ void CMapManage::DrawLine(QPainter* painter, CPoint p1, CPoint p2) const
 void CMapManage::DrawCircle(QPainter* painter, CPoint centre, int radius) const
 {
     if (!painter || radius <= 0) return;
-    const int n = static_cast<int>(2 * M_PI * radius);
+    const int n = static_cast<int>(2 * Angle::kPi * radius);
     if (n < 1) return;
     QPolygon ring(n);
     for (int i = 0; i < n; ++i)
     {
-        const double a = 2 * M_PI * i / n;
+        const double a = 2 * Angle::kPi * i / n;
         ring[i] = QPoint(centre.x + static_cast<int>(radius * std::cos(a)), centre.y - static_cast<int>(radius * std::sin(a)));
     }
     painter->drawPolygon(ring);
@@ -245,8 +246,8 @@ void CMapManage::DrawPointer(QPainter* painter, const xyhCoord& position, int re
         painter->restore();
         return;
     }
-    double heading = std::atan2(dx, dy) + M_PI;
-    if (heading <= 0) heading += 2 * M_PI;
+    double heading = std::atan2(dx, dy) + Angle::kPi;
+    if (heading <= 0) heading += 2 * Angle::kPi;
     const double distance = std::hypot(dx, dy);
     CPoint pb;
     m_MapConvert.WorldToClient(B, pb);

@@ -29,7 +29,7 @@ int CRoadDesign::LoadRoadData(CRoadDesign_Element* route)
             record.m_StartY = source.point.y;
             break;
         case CRoadElement::Straight:
-            record.m_StartBearing = source.azimuth * kPi / 180.0;
+            record.m_StartBearing = Angle::DegreesToRadians(source.azimuth);
             record.m_Length = source.length;
             break;
         case CRoadElement::CircularCurve:
@@ -130,55 +130,5 @@ int CRoadDesign::GetAngleAndXY(double station, double& x, double& y, double& bea
 
 double CRoadDesign::RAD(double value, int mode)
 {
-    if (mode == 0)
-    {
-        // Radians to packed degrees.minutes-seconds (DDD.MMSSffff...).
-        const bool negative = value < 1e-10;
-        double v = negative ? -value : value;
-        if (!(std::fabs(v) > 1e-9)) return 0.0; // also NaN
-        if (!std::isfinite(v)) return value;
-        const double degrees = v * 180.0 / kPi;
-        double d = std::trunc(degrees + 1e-8);
-        double t = (degrees - d) * 60.0;
-        double m = std::trunc(t + 1e-8);
-        t = (t - m) * 60.0;
-        double s = std::trunc(t + 1e-8);
-        double f = t - s;
-        if (1000000.0 * f >= 999999.0)
-        {
-            f = 0.0;
-            s += 1.0;
-        }
-        if (s >= 60.0)
-        {
-            s = 0.0;
-            m += 1.0;
-        }
-        if (m >= 60.0)
-        {
-            m = 0.0;
-            d += 1.0;
-        }
-        double packed = d + m / 100.0 + s / 10000.0 + f / 10000.0;
-        // Rounded to the ten decimals the files carry.
-        std::string text;
-        AppendFixed(text, packed, 10);
-        std::from_chars(text.data(), text.data() + text.size(), packed);
-        return negative ? -packed : packed;
-    }
-
-    // Packed degrees.minutes-seconds to radians.
-    if (!(std::fabs(value) > 1e-9)) return 0.0;
-    if (!std::isfinite(value)) return value;
-    const bool negative = value < 0.0;
-    const double a = std::fabs(value) + 1e-18;
-    const double d = std::trunc(a);
-    double t = (a - d) * 100.0;
-    const double m = std::trunc(t + 1e-8);
-    t = (t - m) * 100.0;
-    const double s = std::trunc(t + 1e-8);
-    const double hundredths = (t - s) * 100.0;
-    const double degrees = d + m / 60.0 + s / 3600.0 + hundredths / 360000.0;
-    const double radians = degrees * kPi / 180.0;
-    return negative ? -radians : radians;
+    return mode == 0 ? Angle::RadiansToPackedDmsRounded10(value) : Angle::PackedDmsToRadians(value);
 }

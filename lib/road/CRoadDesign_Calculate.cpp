@@ -1,7 +1,7 @@
 #include "road/CRoadDesign.h"
 
+#include "platform/NumberText.h"
 #include "road/CRoadDesign_Detail.h"
-#include "road/RouteText.h"
 
 #include <cmath>
 

@@ -1,7 +1,9 @@
 #include "road/CRoadDesign_CrossPoint.h"
 
+#include "geometry/Angle.h"
 #include "platform/FileIO.h"
 #include "platform/MessageSink.h"
+#include "platform/NumberText.h"
 #include "road/RouteOptionFile.h"
 #include "road/RouteText.h"
 
@@ -11,8 +13,8 @@
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kTwoPi = 2.0 * kPi;
+using Angle::kPi;
+using Angle::kTwoPi;
 
 double Bearing(double x1, double y1, double x2, double y2)
 {
@@ -172,7 +174,7 @@ double CRoadDesign_CrossPoint::ComputeT(double R, double arcAngleDegrees, double
     const double L2 = L * L;
     const double p = L2 / (24.0 * R) - L2 * L2 / (2688.0 * R * R * R);
     const double q = L / 2.0 - L2 * L / (240.0 * R * R) + L2 * L2 * L / (34560.0 * R * R * R * R);
-    const double a = arcAngleDegrees * kPi / 180.0 + L / R;
+    const double a = Angle::DegreesToRadians(arcAngleDegrees) + L / R;
     return (R + p) * std::tan(a / 2.0) + q;
 }
 
@@ -211,7 +213,7 @@ void CRoadDesign_CrossPoint::ComputermathCurve(double R, double arcAngleDegrees,
         y = p + sumC;
     };
     point(L / 2.0, x1, y1);
-    point(r * arcAngleDegrees * kPi / 180.0 + L / 2.0, x2, y2);
+    point(Angle::DegreesToRadians(r * arcAngleDegrees) + L / 2.0, x2, y2);
     if (side == 0)
     {
         y1 = -y1;
@@ -299,7 +301,7 @@ int CRoadDesign_CrossPoint::RPtoTDFE(const QString& path)
             const double arcAngle = alpha - L1 / (2.0 * R) - L2 / (2.0 * R);
             arcLength = R * arcAngle;
             if (!(arcLength >= 0.001)) arcLength = 0.001;
-            const double arcDegrees = arcAngle * 180.0 / kPi;
+            const double arcDegrees = Angle::RadiansToDegrees(arcAngle);
 
             // Arc start and end in the entry frame (origin at the start of the entry transition,
             // x toward the crossing point) and in the exit frame (origin at the end of the exit

@@ -1,6 +1,7 @@
 #include "road/CRoadDesign_Element.h"
 
 #include "platform/FileIO.h"
+#include "platform/NumberText.h"
 #include "road/RouteOptionFile.h"
 #include "road/RouteText.h"
 

@@ -1,8 +1,10 @@
 #include "road/CRoadDesign.h"
 
 #include "platform/FileIO.h"
+#include "platform/NumberText.h"
 #include "road/CRoadDesign_Detail.h"
 
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <string>
@@ -41,14 +43,14 @@ public:
     {
         m_text.append(name, nameLength);
         m_text.push_back(',');
-        AppendFixed(m_text, x, 4);
+        AppendFixedAsPrintf(m_text, x, 4);
         m_text.push_back(',');
-        AppendFixed(m_text, y, 4);
+        AppendFixedAsPrintf(m_text, y, 4);
         m_text.append(",0.0000,"); // h
-        AppendFixed(m_text, station, 4);
+        AppendFixedAsPrintf(m_text, station, 4);
         m_text.push_back(',');
         if (bearing < 1e-5) bearing += kTwoPi;
-        AppendFixed(m_text, CRoadDesign::RAD(bearing, 0), 10);
+        AppendFixedAsPrintf(m_text, CRoadDesign::RAD(bearing, 0), 10);
         m_text.append("\r\n");
     }
 

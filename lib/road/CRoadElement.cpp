@@ -1,5 +1,6 @@
 #include "road/CRoadElement.h"
 
+#include "geometry/Angle.h"
 #include "road/CXHuanQu.h"
 #include "road/CXLine.h"
 #include "road/CXLuoXuan.h"
@@ -9,8 +10,6 @@
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846264338327950;
-
 // Which geometry a transition record stands for.
 enum class TransitionShape
 {
@@ -89,7 +88,7 @@ int CRoadElement::AddPar(unsigned int kind, double a, double b)
         return 1;
     case Straight:
         m_Length = a;
-        m_StartBearing = b * kPi / 180.0;
+        m_StartBearing = Angle::DegreesToRadians(b);
         return 1;
     case CircularCurve:
         m_Length = a;

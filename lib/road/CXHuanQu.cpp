@@ -1,12 +1,13 @@
 #include "road/CXHuanQu.h"
 
+#include "geometry/Angle.h"
 #include "road/ClothoidSeries.h"
 
 #include <cmath>
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846264338327950;
+using Angle::kPi;
 }
 
 int CXHuanQu::SetPars(double x, double y, double bearing, double length, double radius, int direction)

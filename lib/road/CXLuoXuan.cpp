@@ -1,5 +1,6 @@
 #include "road/CXLuoXuan.h"
 
+#include "geometry/Angle.h"
 #include "road/ClothoidSeries.h"
 
 #include <algorithm>
@@ -7,7 +8,7 @@
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846264338327950;
+using Angle::kPi;
 }
 
 int CXLuoXuan::SetPars(double x, double y, double bearing, double length, double startRadius, double endRadius)

@@ -1,26 +1,13 @@
 #include "road/CXYuan.h"
 
+#include "geometry/Angle.h"
+
 #include <cmath>
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846264338327950;
-constexpr double kTwoPi = 2.0 * kPi;
-
-// Centre angles and bearings of a circle are kept in (1e-6, 2π + 1e-6], so that a bearing of
-// exactly 0 reads as 2π.
-double NormaliseAngle(double a)
-{
-    if (!std::isfinite(a))
-        return a;
-    if (std::fabs(a) > 64.0 * kTwoPi)
-        a = std::fmod(a, kTwoPi);
-    while (a > kTwoPi + 1e-6)
-        a -= kTwoPi;
-    while (a < 1e-6)
-        a += kTwoPi;
-    return a;
-}
+using Angle::kPi;
+using Angle::kTwoPi;
 } // namespace
 
 int CXYuan::SetPars(double x, double y, double bearing, double length, double radius)
@@ -76,7 +63,9 @@ void CXYuan::GetVXY(double l, double& bearing, double& x, double& y, double offs
         x = m_CentreX - (m_Radius + offset) * std::sin(theta);
         y = m_CentreY + (m_Radius + offset) * std::cos(theta);
     }
-    bearing = NormaliseAngle(theta);
+    // Centre angles and bearings of a circle are kept in [1e-6, 2π + 1e-6], so that a bearing
+    // of exactly 0 reads as 2π.
+    bearing = Angle::WrapBearingFrom(theta, 1e-6);
 }
 
 int CXYuan::Compute(double x, double y, double& l, double& offset) const

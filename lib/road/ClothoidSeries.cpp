@@ -1,5 +1,7 @@
 #include "road/ClothoidSeries.h"
 
+#include "geometry/Angle.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,7 +10,7 @@ namespace ClothoidSeries
 namespace
 {
 
-constexpr double kTwoPi = 6.283185307179586476925286766559;
+using Angle::kTwoPi;
 
 // Coefficients of the point series in powers of tau²:
 //   u = s · Σ (−1)ⁿ tau²ⁿ / ((4n+1)·(2n)!),   v = s · Σ (−1)ⁿ tau²ⁿ⁺¹ / ((4n+3)·(2n+1)!)
@@ -234,19 +236,6 @@ void Reflect(double px, double py, double bearing, double& x, double& y)
     y = 2.0 * fy - y;
 }
 
-double NormaliseBearing(double bearing)
-{
-    if (!std::isfinite(bearing))
-        return bearing;
-    if (std::fabs(bearing) > 64.0 * kTwoPi)
-        bearing = std::fmod(bearing, kTwoPi);
-    while (bearing > kTwoPi)
-        bearing -= kTwoPi;
-    while (bearing < 0.0)
-        bearing += kTwoPi;
-    return bearing;
-}
-
 void Evaluate(const Placement& p, double s, double offset, double& bearing, double& x, double& y)
 {
     const double tau = s * s / (2.0 * p.a2);
@@ -274,7 +263,7 @@ void Evaluate(const Placement& p, double s, double offset, double& bearing, doub
         Reflect(p.givenX, p.givenY, p.givenBearing, x, y);
         theta = 2.0 * p.givenBearing - theta;
     }
-    bearing = NormaliseBearing(theta);
+    bearing = Angle::WrapBearingFrom(theta, 0.0);
 }
 
 } // namespace ClothoidSeries

@@ -42,9 +42,6 @@ bool SolveFoot(double a2, double u, double v, double sLow, double sHigh, double&
 // Reflects (x, y) in the straight line through (px, py) with the given bearing.
 void Reflect(double px, double py, double bearing, double& x, double& y);
 
-// Brings a bearing into [0, 2π].
-double NormaliseBearing(double bearing);
-
 // Everything the forward evaluation of a transition element needs.
 struct Placement
 {

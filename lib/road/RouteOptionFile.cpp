@@ -2,8 +2,8 @@
 
 #include "markup/CXmlDocument.h"
 #include "platform/FileIO.h"
+#include "platform/NumberText.h"
 #include "platform/TextCodec.h"
-#include "road/RouteText.h"
 
 int ReadRouteOptionFile(const QString& path, const QString& section, Road_Calculate_Option& option)
 {

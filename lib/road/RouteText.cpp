@@ -5,13 +5,6 @@
 
 #include <QFileInfo>
 
-#include <cctype>
-#include <cerrno>
-#include <charconv>
-#include <climits>
-#include <cmath>
-#include <cstdlib>
-
 QStringList SplitTextLines(const QString& text)
 {
     QStringList lines;
@@ -73,15 +66,6 @@ QStringList SplitFields(const QString& values, int minimumCount)
     return fields;
 }
 
-QString FormatFixed(double value, int decimals)
-{
-    if (!std::isfinite(value)) value = 0.0;
-    char buffer[400]; // the largest double has 309 integer digits
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    if (result.ec != std::errc()) return QStringLiteral("0");
-    return QString::fromLatin1(buffer, result.ptr - buffer);
-}
-
 QString FieldText(const QString& text)
 {
     QString out = text;
@@ -89,51 +73,4 @@ QString FieldText(const QString& text)
     out.replace(QLatin1Char('\r'), QLatin1Char(' '));
     out.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return out;
-}
-
-double LeadingNumber(const QString& text)
-{
-    // Scanned by hand rather than with strtod, whose decimal point follows the process locale
-    // (a program running in a German locale would read "12.5" as 12).
-    const QByteArray latin = text.toLatin1();
-    const char* p = latin.constData();
-    const char* const end = p + latin.size();
-    while (p < end && (*p == ' ' || *p == '\t')) ++p;
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) negative = (*p++ == '-');
-    const char* const digitsStart = p;
-    bool anyDigit = false;
-    while (p < end && std::isdigit(static_cast<unsigned char>(*p))) { ++p; anyDigit = true; }
-    if (p < end && *p == '.')
-    {
-        ++p;
-        while (p < end && std::isdigit(static_cast<unsigned char>(*p))) { ++p; anyDigit = true; }
-    }
-    if (!anyDigit) return 0.0;
-    const char* mantissaEnd = p;
-    if (p < end && (*p == 'e' || *p == 'E'))
-    {
-        const char* q = p + 1;
-        if (q < end && (*q == '+' || *q == '-')) ++q;
-        if (q < end && std::isdigit(static_cast<unsigned char>(*q)))
-        {
-            while (q < end && std::isdigit(static_cast<unsigned char>(*q))) ++q;
-            mantissaEnd = q;
-        }
-    }
-    double v = 0.0;
-    const auto result = std::from_chars(digitsStart, mantissaEnd, v, std::chars_format::general);
-    if (result.ec != std::errc() || !std::isfinite(v)) return 0.0;
-    return negative ? -v : v;
-}
-
-int LeadingInteger(const QString& text)
-{
-    const QByteArray latin = text.toLatin1();
-    const char* begin = latin.constData();
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(begin, &end, 10);
-    if (end == begin || errno == ERANGE || v > INT_MAX || v < INT_MIN) return 0;
-    return static_cast<int>(v);
 }

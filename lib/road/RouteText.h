@@ -8,6 +8,7 @@
 #include <vector>
 
 // Text helpers shared by the readers and writers of route, curve exchange and stake files.
+// Numbers in them are read and written with platform/NumberText.h.
 
 // Splits file text into lines. A line ends at CR LF, LF or CR alone, so files from any system
 // read alike; every line is kept, including a last line without a line end, and no line keeps
@@ -40,19 +41,7 @@ TESVANE_API bool WriteAnsiTextFile(const QString& path, const QString& text);
 // Splits a record's value part at commas; fields past the end are empty.
 TESVANE_API QStringList SplitFields(const QString& values, int minimumCount);
 
-// printf's "%.Nf" as the C locale writes it, whatever locale the process runs in (the desktop
-// program adopts the user's locale, which may use a decimal comma in comma-separated files).
-// A value that is not finite is written as 0: "nan" in a file would poison other readers.
-TESVANE_API QString FormatFixed(double value, int decimals);
-
 // A text stored between commas must not contain a comma (it would end the field early and shift
 // every value after it into the wrong place) nor a line break (it would end the record): such
 // characters become a full-width comma and a blank; everything else is kept as it is.
 TESVANE_API QString FieldText(const QString& text);
-
-// The decimal number at the start of the text (leading blanks skipped), as C's strtod reads it:
-// "12.5abc" gives 12.5, text that does not start with a number gives 0. Never NaN or infinite:
-// such text gives 0 too, so a corrupt file cannot poison the geometry.
-TESVANE_API double LeadingNumber(const QString& text);
-// The same for a decimal integer ("12abc" gives 12); out-of-range values give 0.
-TESVANE_API int LeadingInteger(const QString& text);

@@ -1,9 +1,10 @@
 // The route commands of the desktop program driven without a display: a scripted user answers
 // the file dialogs, the property and export dialogs and the questions.
-#include "app/core/AngleFormat.h"
+#include "app/core/BuildDate.h"
 #include "app/core/CRouteShell.h"
 #include "app/core/ExportOptionsFile.h"
 #include "app/core/ListLayout.h"
+#include "geometry/Angle.h"
 #include "platform/MessageSink.h"
 #include "road/RouteText.h"
 
@@ -313,7 +314,7 @@ TEST_F(RouteShellTest, ApplyReportsEachElementCheckAndStillSavesTheRoute)
     // A start point and one straight is a route.
     list.Clear();
     list.Insert(Point(3400000, 500000), -1);
-    list.Insert(Straight(AngleEntry(QStringLiteral("45.30155")), 250), 0);
+    list.Insert(Straight(Angle::ReadPackedDmsEntry(QStringLiteral("45.30155")).degrees, 250), 0);
     user.messages.clear();
     EXPECT_TRUE(shell->ApplyElements());
     EXPECT_TRUE(user.messages.empty());
@@ -435,25 +436,6 @@ TEST_F(RouteShellTest, PropertiesSaveTheNewNameWithoutTheModeChoice)
     EXPECT_EQ(onDisk.m_RoadName, QStringLiteral("新名称"));
     // A crossing-point route's start station comes from its first point, not from the dialog.
     EXPECT_DOUBLE_EQ(shell->m_Record.startMileage, 0.0);
-}
-
-TEST(AngleFormatTest, TypedAndShownAnglesAgree)
-{
-    EXPECT_NEAR(AngleEntry(QStringLiteral("45.30155")), 45.0 + 30.0 / 60 + 15.5 / 3600, 1e-10);
-    EXPECT_EQ(AngleText(45.0 + 30.0 / 60 + 15.5 / 3600), QStringLiteral("45.3015500000"));
-    EXPECT_EQ(AngleText(AngleEntry(QStringLiteral("45.30155"))), QStringLiteral("45.3015500000"));
-    EXPECT_NEAR(AngleEntry(QStringLiteral("90")), 90.0, 1e-10);
-    EXPECT_NEAR(AngleEntry(QStringLiteral("90.3")), 90.5, 1e-10);
-    EXPECT_NEAR(AngleEntry(QStringLiteral("-45.3")), -45.5, 1e-10);
-    EXPECT_EQ(AngleEntry(QString()), 0.0);
-    // Seconds that round to 60 carry into the minutes and degrees.
-    EXPECT_EQ(AngleText(29.9999999999), QStringLiteral("30.0000000000"));
-    EXPECT_EQ(AngleText(-12.5), QStringLiteral("-12.3000000000"));
-    // A tiny positive angle is not shown as negative.
-    EXPECT_FALSE(AngleText(0.00005).startsWith(QLatin1Char('-')));
-    EXPECT_NEAR(PackedAngle((45.0 + 30.0 / 60 + 15.5 / 3600) * M_PI / 180), 45.30155, 1e-11);
-    EXPECT_NEAR(PackedAngle(-M_PI / 2), -90.0, 1e-10);
-    EXPECT_EQ(PackedAngle(0.0), 0.0);
 }
 
 TEST(AngleFormatTest, BuildDate)

@@ -124,6 +124,38 @@ TEST(LineDialog, BearingTypedAndShownInDegreesMinutesSeconds)
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("请输入一个数字。")});
 }
 
+// 45.75 used to be taken as 45°75′ = 46°15′ without a word; the field names its format and
+// minutes or seconds of 60 are refused, while the list shows bearings as people read them.
+TEST(LineDialog, RefusesMinutesOrSecondsOfSixtyAndTheListShowsDegreesMinutesSeconds)
+{
+    CNew_Element_Add_LineDlg dlg;
+    auto* bearing = dlg.findChild<QLineEdit*>(QStringLiteral("bearing"));
+    auto* length = dlg.findChild<QLineEdit*>(QStringLiteral("length"));
+    ASSERT_TRUE(bearing && length);
+    EXPECT_TRUE(bearing->toolTip().contains(QString::fromUtf8("45.3000 表示 45°30′00″")));
+    const QString hint = QString::fromUtf8("方位按度.分秒输入，例如 45.3000 表示 45°30′00″。");
+    const struct
+    {
+        const char* typed;
+        const char* message;
+    } refused[] = {{"45.75", "方位的分必须小于60，请重新输入！\n"}, {"45.3060", "方位的秒必须小于60，请重新输入！\n"}};
+    for (const auto& c : refused)
+    {
+        QuietMessages messages;
+        bearing->setText(QString::fromLatin1(c.typed));
+        length->setText(QStringLiteral("10"));
+        dlg.accept();
+        EXPECT_EQ(dlg.result(), QDialog::Rejected) << c.typed;
+        EXPECT_EQ(messages.texts, QStringList{QString::fromUtf8(c.message) + hint}) << c.typed;
+    }
+
+    CRouteElementList list;
+    CNew_ElementDlg pane(list);
+    pane.InsertElement(Straight(45.0 + 30.0 / 60 + 15.5 / 3600, 80));
+    EXPECT_EQ(pane.Table()->item(0, 3)->text(), QStringLiteral("45.3015500000"));
+    EXPECT_EQ(pane.Table()->item(0, 3)->toolTip(), QString::fromUtf8("45°30′15.5″"));
+}
+
 TEST(CurveDialog, RefusesALengthBelowATenthOfAMillimetre)
 {
     QuietMessages messages;

@@ -1,7 +1,6 @@
 #include "RoadDesignFixtures.h"
 
 #include "platform/MessageSink.h"
-#include "road/CRoadDesign_Detail.h"
 #include "road/RouteText.h"
 
 #include <QFile>
@@ -10,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdio>
-#include <random>
 #include <string>
 #include <cmath>
 
@@ -298,30 +295,3 @@ TEST(StakeExport, ValidationReportsEveryLine)
     EXPECT_EQ(model.ValidateCalculate(dir.filePath(QStringLiteral("missing.dat"))), 0);
 }
 
-// Stake files are formatted without printf; the digits must be printf's, also for values next to
-// a half of the last digit and for exact halves (rounded to even).
-TEST(StakeExport, NumbersAreFormattedExactlyAsPrintfWould)
-{
-    std::mt19937_64 rng(11);
-    std::uniform_real_distribution<double> coordinate(-4e6, 4e6), unit(0, 1);
-    std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5, 0.00005, -0.00005, 0.25, 1e-300, -1e-7, 359.99999999995,
-                                  3400000.00005, 4.5e11, 5e11, 1e300, -1e300, 123456789.123456789};
-    for (int i = 0; i < 200000; ++i)
-    {
-        values.push_back(coordinate(rng));
-        values.push_back(std::round(coordinate(rng) * 2e4) / 2e4 + (i % 3 - 1) * 1e-12); // next to halves
-        values.push_back(360 * unit(rng));
-        values.push_back(std::round(360 * unit(rng) * 2e10) / 2e10);
-    }
-    for (double v : values)
-        for (int decimals : {4, 10})
-        {
-            std::string fast, slow;
-            RoadDesignDetail::AppendFixed(fast, v, decimals);
-            RoadDesignDetail::AppendFixedSlow(slow, v, decimals);
-            ASSERT_EQ(fast, slow) << std::hexfloat << v;
-            char c[400];
-            std::snprintf(c, sizeof c, "%.*f", decimals, v); // the tests run in the C locale
-            ASSERT_EQ(fast, std::string(c)) << std::hexfloat << v;
-        }
-}
