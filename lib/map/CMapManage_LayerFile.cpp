@@ -2,12 +2,14 @@
 #include "map/CMapManage.h"
 
 #include "map/MapText.h"
-#include "markup/CXmlDocument.h"
+#include "markup/ConfigDocument.h"
 #include "platform/FileIO.h"
 
 namespace
 {
 const QString kLayerFile = QStringLiteral("\\MapLayer.cfg");
+const QString kSection = QStringLiteral("MapLayer");
+const QString kItem = QStringLiteral("MapLayer_Item");
 } // namespace
 
 void CMapManage::SetConfigPath(const QString& folder)
@@ -21,55 +23,45 @@ int CMapManage::ConfigSave()
 {
     // Without a folder the file would land in whatever the current directory happens to be.
     if (m_ConfigPath.isEmpty()) return 0;
-    CXmlDocument xml;
-    xml.SetDoc(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
-    xml.AddElem(QStringLiteral("HEAD"));
-    xml.IntoElem();
-    xml.AddElem(QStringLiteral("MapLayer"));
-    xml.IntoElem();
-    xml.AddElem(QStringLiteral("Ver"), QStringLiteral("1.0.1.1"));
+    ConfigDocument cfg(kSection);
     for (const auto& layer : m_MapLayers)
     {
         if (!layer) continue;
         const MapConfigItem item = layer->GetMapItem();
-        xml.AddElem(QStringLiteral("MapLayer_Item"));
-        xml.AddChildElem(QStringLiteral("LayerName"), item.LayerName);
-        xml.AddChildElem(QStringLiteral("FullPathName"), item.FullPathName);
-        xml.AddChildElem(QStringLiteral("DictionaryPathName"), item.DictionaryPathName);
-        xml.AddChildElem(QStringLiteral("Format"), QString::number(item.Format));
-        xml.AddChildElem(QStringLiteral("Style"), QString::number(item.Style));
-        xml.AddChildElem(QStringLiteral("Size"), QString::number(item.Size));
-        xml.AddChildElem(QStringLiteral("clrOutLine"), maptext::ColorText(item.clrOutLine));
-        xml.AddChildElem(QStringLiteral("clrFill"), maptext::ColorText(item.clrFill));
-        xml.AddChildElem(QStringLiteral("clrText"), maptext::ColorText(item.clrText));
-        xml.AddChildElem(QStringLiteral("DisplayField"), QString::number(item.DisplayField));
-        xml.AddChildElem(QStringLiteral("Visible"), QString::number(item.Visible));
-        xml.AddChildElem(QStringLiteral("Search"), QString::number(item.Search));
-        xml.AddChildElem(QStringLiteral("Select"), QString::number(item.Select));
-        xml.AddChildElem(QStringLiteral("SemiTransparence"), QString::number(item.SemiTransparence));
-        xml.AddChildElem(QStringLiteral("Edit"), QString::number(item.Edit));
-        xml.AddChildElem(QStringLiteral("MapDataType"), QString::number(item.MapDataType));
+        cfg.AddGroup(kItem);
+        cfg.AddChild(QStringLiteral("LayerName"), item.LayerName);
+        cfg.AddChild(QStringLiteral("FullPathName"), item.FullPathName);
+        cfg.AddChild(QStringLiteral("DictionaryPathName"), item.DictionaryPathName);
+        cfg.AddChild(QStringLiteral("Format"), item.Format);
+        cfg.AddChild(QStringLiteral("Style"), item.Style);
+        cfg.AddChild(QStringLiteral("Size"), item.Size);
+        cfg.AddChild(QStringLiteral("clrOutLine"), maptext::ColorText(item.clrOutLine));
+        cfg.AddChild(QStringLiteral("clrFill"), maptext::ColorText(item.clrFill));
+        cfg.AddChild(QStringLiteral("clrText"), maptext::ColorText(item.clrText));
+        cfg.AddChild(QStringLiteral("DisplayField"), item.DisplayField);
+        cfg.AddChild(QStringLiteral("Visible"), item.Visible);
+        cfg.AddChild(QStringLiteral("Search"), item.Search);
+        cfg.AddChild(QStringLiteral("Select"), item.Select);
+        cfg.AddChild(QStringLiteral("SemiTransparence"), item.SemiTransparence);
+        cfg.AddChild(QStringLiteral("Edit"), item.Edit);
+        cfg.AddChild(QStringLiteral("MapDataType"), item.MapDataType);
     }
-    return xml.Save(JoinPath(m_ConfigPath, kLayerFile)) ? 1 : 0;
+    return cfg.Save(JoinPath(m_ConfigPath, kLayerFile)) ? 1 : 0;
 }
 
 int CMapManage::ConfigRead()
 {
     if (m_ConfigPath.isEmpty()) return 0;
-    CXmlDocument xml;
-    if (!xml.Load(JoinPath(m_ConfigPath, kLayerFile))) return 0;
-    if (!xml.FindElem(QStringLiteral("HEAD"))) return 0;
-    xml.IntoElem();
-    if (!xml.FindElem(QStringLiteral("MapLayer"))) return 0;
-    xml.IntoElem();
-    xml.FindElem(QStringLiteral("Ver"));
+    ConfigDocument cfg(kSection);
+    // A file that is not a layer list leaves the layers as they are.
+    if (!cfg.Load(JoinPath(m_ConfigPath, kLayerFile))) return 0;
 
     Clear();
 
     // Fields an item leaves out keep the previous item's value, except the name and the flags,
     // which start afresh for every item.
     MapConfigItem item;
-    while (xml.FindElem(QStringLiteral("MapLayer_Item")))
+    while (cfg.FindGroup(kItem))
     {
         item.LayerName.clear();
         item.Search = 1;
@@ -78,31 +70,22 @@ int CMapManage::ConfigRead()
         item.Edit = 0;
         item.MapDataType = 0;
         item.Reload = 0;
-        auto text = [&xml](const char* name, QString& value) {
-            if (xml.FindChildElem(QString::fromLatin1(name))) value = xml.GetChildData();
-        };
-        auto number = [&xml](const char* name, int& value) {
-            if (xml.FindChildElem(QString::fromLatin1(name))) value = maptext::ToInt(xml.GetChildData());
-        };
-        auto color = [&xml](const char* name, unsigned long& value) {
-            if (xml.FindChildElem(QString::fromLatin1(name))) value = maptext::ToColor(xml.GetChildData());
-        };
-        text("LayerName", item.LayerName);
-        text("FullPathName", item.FullPathName);
-        text("DictionaryPathName", item.DictionaryPathName);
-        number("Format", item.Format);
-        number("Style", item.Style);
-        number("Size", item.Size);
-        color("clrOutLine", item.clrOutLine);
-        color("clrFill", item.clrFill);
-        color("clrText", item.clrText);
-        number("DisplayField", item.DisplayField);
-        number("Visible", item.Visible);
-        number("Search", item.Search);
-        number("Select", item.Select);
-        number("SemiTransparence", item.SemiTransparence);
-        number("Edit", item.Edit);
-        number("MapDataType", item.MapDataType);
+        cfg.ReadChild(QStringLiteral("LayerName"), item.LayerName);
+        cfg.ReadChild(QStringLiteral("FullPathName"), item.FullPathName);
+        cfg.ReadChild(QStringLiteral("DictionaryPathName"), item.DictionaryPathName);
+        cfg.ReadChild(QStringLiteral("Format"), item.Format, maptext::ToInt);
+        cfg.ReadChild(QStringLiteral("Style"), item.Style, maptext::ToInt);
+        cfg.ReadChild(QStringLiteral("Size"), item.Size, maptext::ToInt);
+        cfg.ReadChild(QStringLiteral("clrOutLine"), item.clrOutLine, maptext::ToColor);
+        cfg.ReadChild(QStringLiteral("clrFill"), item.clrFill, maptext::ToColor);
+        cfg.ReadChild(QStringLiteral("clrText"), item.clrText, maptext::ToColor);
+        cfg.ReadChild(QStringLiteral("DisplayField"), item.DisplayField, maptext::ToInt);
+        cfg.ReadChild(QStringLiteral("Visible"), item.Visible, maptext::ToInt);
+        cfg.ReadChild(QStringLiteral("Search"), item.Search, maptext::ToInt);
+        cfg.ReadChild(QStringLiteral("Select"), item.Select, maptext::ToInt);
+        cfg.ReadChild(QStringLiteral("SemiTransparence"), item.SemiTransparence, maptext::ToInt);
+        cfg.ReadChild(QStringLiteral("Edit"), item.Edit, maptext::ToInt);
+        cfg.ReadChild(QStringLiteral("MapDataType"), item.MapDataType, maptext::ToInt);
         InsertMapLayer(-1, item);
     }
     return 1;
