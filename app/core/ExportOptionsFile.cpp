@@ -1,24 +1,28 @@
 #include "app/core/ExportOptionsFile.h"
 
-#include "markup/CXmlDocument.h"
+#include "markup/ConfigDocument.h"
 #include "platform/FileIO.h"
 #include "platform/MessageSink.h"
 #include "platform/NumberText.h"
 
 #include <cmath>
-#include <limits>
 
 namespace
 {
-// Whole metres toward zero, kept inside the range of an int so that a huge value cannot overflow.
-long long Truncated(double v)
+const QString kSection = QStringLiteral("RoadDesign_Export");
+
+// A distance as entered, to the micrometre: trailing zeros are dropped, so whole metres read
+// "50" as earlier versions wrote them and 3.5 m stays 3.5 m. Never "-0" nor "nan".
+QString DistanceText(double metres)
 {
-    if (!std::isfinite(v)) return 0;
-    const double t = std::trunc(v);
-    const double limit = static_cast<double>(std::numeric_limits<int>::max());
-    if (t > limit) return std::numeric_limits<int>::max();
-    if (t < -limit) return -std::numeric_limits<int>::max();
-    return static_cast<long long>(t);
+    QString text = FormatFixed(metres, 6);
+    if (text.contains(QLatin1Char('.')))
+    {
+        while (text.endsWith(QLatin1Char('0'))) text.chop(1);
+        if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+    }
+    if (text == QLatin1String("-0")) text = QStringLiteral("0");
+    return text;
 }
 } // namespace
 
@@ -26,35 +30,25 @@ QString ExportOptionsPath(const QString& configDir) { return JoinPath(configDir,
 
 void ReadExportOptions(const QString& configDir, ExportOptions& options)
 {
-    CXmlDocument doc;
-    if (!doc.Load(ExportOptionsPath(configDir))) return;
-    if (!doc.FindElem(QStringLiteral("HEAD"))) return;
-    doc.IntoElem();
-    if (!doc.FindElem(QStringLiteral("RoadDesign_Export"))) return;
-    doc.IntoElem();
-    if (doc.FindElem(QStringLiteral("Ver"))) (void)doc.GetData();
-    if (!doc.FindElem(QStringLiteral("Option"))) return;
-    if (doc.FindChildElem(QStringLiteral("CalculateMode"))) options.mode = LeadingInteger(doc.GetChildData());
-    doc.ResetChildPos();
-    if (doc.FindChildElem(QStringLiteral("Interval"))) options.interval = LeadingNumber(doc.GetChildData());
-    doc.ResetChildPos();
-    if (doc.FindChildElem(QStringLiteral("OffsetDistance"))) options.offset = LeadingNumber(doc.GetChildData());
+    ConfigDocument cfg(kSection);
+    if (!cfg.Load(ExportOptionsPath(configDir))) return;
+    if (!cfg.FindGroup(QStringLiteral("Option"))) return;
+    // The options may come in any order.
+    cfg.ReadChild(QStringLiteral("CalculateMode"), options.mode, LeadingInteger);
+    cfg.RewindChildren();
+    cfg.ReadChild(QStringLiteral("Interval"), options.interval, LeadingNumber);
+    cfg.RewindChildren();
+    cfg.ReadChild(QStringLiteral("OffsetDistance"), options.offset, LeadingNumber);
 }
 
 bool SaveExportOptions(const QString& configDir, const ExportOptions& options)
 {
-    CXmlDocument doc;
-    doc.SetDoc(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
-    doc.AddElem(QStringLiteral("HEAD"));
-    doc.IntoElem();
-    doc.AddElem(QStringLiteral("RoadDesign_Export"));
-    doc.IntoElem();
-    doc.AddElem(QStringLiteral("Ver"), QStringLiteral("1.0.1.1"));
-    doc.AddElem(QStringLiteral("Option"));
-    doc.AddChildElem(QStringLiteral("CalculateMode"), QString::number(options.mode));
-    doc.AddChildElem(QStringLiteral("Interval"), QString::number(Truncated(options.interval)));
-    doc.AddChildElem(QStringLiteral("OffsetDistance"), QString::number(Truncated(options.offset)));
-    return WriteFileAtomically(ExportOptionsPath(configDir), doc.GetDoc().toUtf8());
+    ConfigDocument cfg(kSection);
+    cfg.AddGroup(QStringLiteral("Option"));
+    cfg.AddChild(QStringLiteral("CalculateMode"), options.mode);
+    cfg.AddChild(QStringLiteral("Interval"), DistanceText(options.interval));
+    cfg.AddChild(QStringLiteral("OffsetDistance"), DistanceText(options.offset));
+    return cfg.Save(ExportOptionsPath(configDir));
 }
 
 bool AcceptExportOptions(const QString& configDir, const ExportOptions& options)

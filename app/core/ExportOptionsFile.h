@@ -9,8 +9,9 @@
 // Reads the file over `options`; values missing from the file (or the whole file) keep theirs.
 void ReadExportOptions(const QString& configDir, ExportOptions& options);
 
-// Saves the options. The interval and the offset are stored as whole metres (truncated toward
-// zero), as earlier versions wrote them. False when the file cannot be written.
+// Saves the options. The interval and the offset are stored as decimal numbers to the micrometre
+// (whole metres without decimals, as earlier versions wrote every value). False when the file
+// cannot be written.
 bool SaveExportOptions(const QString& configDir, const ExportOptions& options);
 
 // The export dialog's OK: refuses an interval that is not positive (message "间隔输入错误，请重新

@@ -4,6 +4,7 @@
 #include "coord/CCoordinateMatrix.h"
 #include "coord/CCoordinateSystem.h"
 #include "geometry/Angle.h"
+#include "geometry/PlaneSimilarityFit.h"
 #include "platform/NumberText.h"
 
 #include <cmath>
@@ -468,44 +469,30 @@ int CCoordinateCalculate::FourParameter_Calculate()
         m_FourComputed = true;
         return 1;
     }
-    double xs = 0, ys = 0, xt = 0, yt = 0;
-    for (const FourParCalData& d : m_FourParCalData)
-    {
-        xs += d.source.x;
-        ys += d.source.y;
-        xt += d.target.x;
-        yt += d.target.y;
-    }
-    xs /= n;
-    ys /= n;
-    xt /= n;
-    yt /= n;
-    const double orgx = (n == 2) ? m_FourParCalData[0].source.x : xs;
-    const double orgy = (n == 2) ? m_FourParCalData[0].source.y : ys;
-    double A = 0, C = 0, S = 0;
+    std::vector<PlanePointPair> pairs;
+    pairs.reserve(n);
+    for (const FourParCalData& d : m_FourParCalData) pairs.push_back({d.source.x, d.source.y, d.target.x, d.target.y});
+    const PlaneSimilarityFit fit = FitPlaneSimilarity(pairs);
     for (FourParCalData& d : m_FourParCalData)
     {
-        d.sourceCentred = {d.source.x - xs, d.source.y - ys, d.source.h};
-        d.targetCentred = {d.target.x - xt, d.target.y - yt, d.target.h};
-        const double dxs = d.sourceCentred.x, dys = d.sourceCentred.y, dxt = d.targetCentred.x, dyt = d.targetCentred.y;
-        A += dyt * dxs - dxt * dys;
-        C += dxt * dxs + dyt * dys;
-        S += dxs * dxs + dys * dys;
+        d.sourceCentred = {d.source.x - fit.sourceMeanX, d.source.y - fit.sourceMeanY, d.source.h};
+        d.targetCentred = {d.target.x - fit.targetMeanX, d.target.y - fit.targetMeanY, d.target.h};
     }
-    if (S >= 1e-6)
+    // Two points are taken about the first of them, more about their centroid.
+    const double orgx = (n == 2) ? m_FourParCalData[0].source.x : fit.sourceMeanX;
+    const double orgy = (n == 2) ? m_FourParCalData[0].source.y : fit.sourceMeanY;
+    if (fit.sourceSpread >= 1e-6)
     {
-        m_FourRotation = std::atan2(A, C);
-        m_FourScale = std::sqrt(A * A + C * C) / S;
+        m_FourRotation = fit.rotation;
+        m_FourScale = fit.scale;
         m_FourOrgx = orgx;
         m_FourOrgy = orgy;
-        const double c = m_FourScale * std::cos(m_FourRotation), s = m_FourScale * std::sin(m_FourRotation);
-        m_FourDx = xt - c * (xs - orgx) + s * (ys - orgy) - orgx;
-        m_FourDy = yt - s * (xs - orgx) - c * (ys - orgy) - orgy;
+        fit.ShiftAbout(orgx, orgy, m_FourDx, m_FourDy);
     }
     else
     {
-        m_FourDx = xt - xs;
-        m_FourDy = yt - ys;
+        m_FourDx = fit.targetMeanX - fit.sourceMeanX;
+        m_FourDy = fit.targetMeanY - fit.sourceMeanY;
         m_FourOrgx = m_FourParCalData[0].source.x;
         m_FourOrgy = m_FourParCalData[0].source.y;
         m_FourRotation = 0;

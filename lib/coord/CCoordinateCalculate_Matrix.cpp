@@ -1,5 +1,7 @@
 #include "coord/CCoordinateCalculate_Matrix.h"
 
+#include "coord/GaussJordan.h"
+
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -170,44 +172,8 @@ double Largest(const std::vector<double>& v)
 bool Mat::InvertGaussJordan()
 {
     if (m_Rows != m_Cols || m_Rows == 0) return false;
-    const int n = m_Rows;
     std::vector<double> a = m_Data;
-    auto A = [&](int i, int j) -> double& { return a[static_cast<size_t>(i) * n + j]; };
-    std::vector<int> is(n), js(n);
-    const double tol = Largest(a) * 1e-14;
-    for (int k = 0; k < n; ++k)
-    {
-        double best = 0.0;
-        for (int i = k; i < n; ++i)
-            for (int j = k; j < n; ++j)
-                if (std::fabs(A(i, j)) > best)
-                {
-                    best = std::fabs(A(i, j));
-                    is[k] = i;
-                    js[k] = j;
-                }
-        if (!(best > tol) || !std::isfinite(best)) return false;
-        if (is[k] != k)
-            for (int j = 0; j < n; ++j) std::swap(A(k, j), A(is[k], j));
-        if (js[k] != k)
-            for (int i = 0; i < n; ++i) std::swap(A(i, k), A(i, js[k]));
-        A(k, k) = 1.0 / A(k, k);
-        for (int j = 0; j < n; ++j)
-            if (j != k) A(k, j) *= A(k, k);
-        for (int i = 0; i < n; ++i)
-            if (i != k)
-                for (int j = 0; j < n; ++j)
-                    if (j != k) A(i, j) -= A(i, k) * A(k, j);
-        for (int i = 0; i < n; ++i)
-            if (i != k) A(i, k) = -A(i, k) * A(k, k);
-    }
-    for (int k = n - 1; k >= 0; --k)
-    {
-        if (js[k] != k)
-            for (int j = 0; j < n; ++j) std::swap(A(k, j), A(js[k], j));
-        if (is[k] != k)
-            for (int i = 0; i < n; ++i) std::swap(A(i, k), A(i, is[k]));
-    }
+    if (!InvertGaussJordanInPlace(a, m_Rows)) return false;
     m_Data = std::move(a);
     return true;
 }
@@ -215,51 +181,14 @@ bool Mat::InvertGaussJordan()
 bool Mat::InvertGaussJordan(Mat& imaginary)
 {
     if (m_Rows != m_Cols || m_Rows == 0 || imaginary.m_Rows != m_Rows || imaginary.m_Cols != m_Cols) return false;
-    const int n = m_Rows;
-    using C = std::complex<double>;
-    std::vector<C> a(static_cast<size_t>(n) * n), inv(static_cast<size_t>(n) * n, C(0.0));
-    for (int i = 0; i < n; ++i)
+    std::vector<std::complex<double>> a(m_Data.size());
+    for (size_t i = 0; i < a.size(); ++i) a[i] = std::complex<double>(m_Data[i], imaginary.m_Data[i]);
+    if (!InvertGaussJordanInPlace(a, m_Rows)) return false;
+    for (size_t i = 0; i < a.size(); ++i)
     {
-        inv[static_cast<size_t>(i) * n + i] = 1.0;
-        for (int j = 0; j < n; ++j) a[static_cast<size_t>(i) * n + j] = C(At(i, j), imaginary.At(i, j));
+        m_Data[i] = a[i].real();
+        imaginary.m_Data[i] = a[i].imag();
     }
-    double largest = 0.0;
-    for (const C& c : a) largest = std::max(largest, std::abs(c));
-    for (int k = 0; k < n; ++k)
-    {
-        int p = k;
-        for (int i = k + 1; i < n; ++i)
-            if (std::abs(a[static_cast<size_t>(i) * n + k]) > std::abs(a[static_cast<size_t>(p) * n + k])) p = i;
-        if (!(std::abs(a[static_cast<size_t>(p) * n + k]) > largest * 1e-14)) return false;
-        if (p != k)
-            for (int j = 0; j < n; ++j)
-            {
-                std::swap(a[static_cast<size_t>(k) * n + j], a[static_cast<size_t>(p) * n + j]);
-                std::swap(inv[static_cast<size_t>(k) * n + j], inv[static_cast<size_t>(p) * n + j]);
-            }
-        const C d = 1.0 / a[static_cast<size_t>(k) * n + k];
-        for (int j = 0; j < n; ++j)
-        {
-            a[static_cast<size_t>(k) * n + j] *= d;
-            inv[static_cast<size_t>(k) * n + j] *= d;
-        }
-        for (int i = 0; i < n; ++i)
-        {
-            if (i == k) continue;
-            const C f = a[static_cast<size_t>(i) * n + k];
-            for (int j = 0; j < n; ++j)
-            {
-                a[static_cast<size_t>(i) * n + j] -= f * a[static_cast<size_t>(k) * n + j];
-                inv[static_cast<size_t>(i) * n + j] -= f * inv[static_cast<size_t>(k) * n + j];
-            }
-        }
-    }
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-        {
-            At(i, j) = inv[static_cast<size_t>(i) * n + j].real();
-            imaginary.At(i, j) = inv[static_cast<size_t>(i) * n + j].imag();
-        }
     return true;
 }
 

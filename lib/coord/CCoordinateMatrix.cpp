@@ -1,10 +1,10 @@
 #include "coord/CCoordinateMatrix.h"
 
+#include "coord/GaussJordan.h"
 #include "platform/MessageSink.h"
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
 
 namespace
 {
@@ -128,129 +128,18 @@ CCoordinateMatrix CCoordinateMatrix::T() const
     return r;
 }
 
-namespace
-{
-// Threshold below which a pivot counts as zero, relative to the largest element.
-double PivotTolerance(const std::vector<double>& data)
-{
-    double largest = 0.0;
-    for (double d : data) largest = std::max(largest, std::fabs(d));
-    return largest * 1e-14;
-}
-} // namespace
-
 CCoordinateMatrix CCoordinateMatrix::operator~() const
 {
-    if (m_Rows != m_Cols || IsEmpty())
+    CCoordinateMatrix m(*this);
+    if (m_Rows != m_Cols || IsEmpty() || !InvertGaussJordanInPlace(m.m_Data, m_Rows))
     {
         ReportSingular();
         return CCoordinateMatrix();
-    }
-    const int n = m_Rows;
-    CCoordinateMatrix m(*this);
-    std::vector<double>& a = m.m_Data;
-    std::vector<int> rowSwap(n), colSwap(n);
-    const double tol = PivotTolerance(a);
-    for (int k = 0; k < n; ++k)
-    {
-        double best = 0.0;
-        for (int i = k; i < n; ++i)
-            for (int j = k; j < n; ++j)
-            {
-                const double v = std::fabs(a[static_cast<size_t>(i) * n + j]);
-                if (v > best)
-                {
-                    best = v;
-                    rowSwap[k] = i;
-                    colSwap[k] = j;
-                }
-            }
-        if (!(best > tol) || !std::isfinite(best))
-        {
-            ReportSingular();
-            return CCoordinateMatrix();
-        }
-        if (rowSwap[k] != k)
-            for (int j = 0; j < n; ++j) std::swap(a[static_cast<size_t>(k) * n + j], a[static_cast<size_t>(rowSwap[k]) * n + j]);
-        if (colSwap[k] != k)
-            for (int i = 0; i < n; ++i) std::swap(a[static_cast<size_t>(i) * n + k], a[static_cast<size_t>(i) * n + colSwap[k]]);
-        double& pivot = a[static_cast<size_t>(k) * n + k];
-        pivot = 1.0 / pivot;
-        for (int j = 0; j < n; ++j)
-            if (j != k) a[static_cast<size_t>(k) * n + j] *= pivot;
-        for (int i = 0; i < n; ++i)
-        {
-            if (i == k) continue;
-            const double f = a[static_cast<size_t>(i) * n + k];
-            if (f == 0.0) continue;
-            for (int j = 0; j < n; ++j)
-                if (j != k) a[static_cast<size_t>(i) * n + j] -= f * a[static_cast<size_t>(k) * n + j];
-        }
-        for (int i = 0; i < n; ++i)
-            if (i != k) a[static_cast<size_t>(i) * n + k] *= -pivot;
-    }
-    // Undo the interchanges in reverse order: row swaps become column swaps and vice versa.
-    for (int k = n - 1; k >= 0; --k)
-    {
-        if (colSwap[k] != k)
-            for (int j = 0; j < n; ++j) std::swap(a[static_cast<size_t>(k) * n + j], a[static_cast<size_t>(colSwap[k]) * n + j]);
-        if (rowSwap[k] != k)
-            for (int i = 0; i < n; ++i) std::swap(a[static_cast<size_t>(i) * n + k], a[static_cast<size_t>(i) * n + rowSwap[k]]);
     }
     return m;
 }
 
-CCoordinateMatrix CCoordinateMatrix::Reverse() const
-{
-    if (m_Rows != m_Cols || IsEmpty())
-    {
-        ReportSingular();
-        return CCoordinateMatrix();
-    }
-    const int n = m_Rows;
-    std::vector<double> a = m_Data;
-    std::vector<double> inv(static_cast<size_t>(n) * n, 0.0);
-    for (int i = 0; i < n; ++i) inv[static_cast<size_t>(i) * n + i] = 1.0;
-    const double tol = PivotTolerance(a);
-    for (int k = 0; k < n; ++k)
-    {
-        int p = k;
-        for (int i = k + 1; i < n; ++i)
-            if (std::fabs(a[static_cast<size_t>(i) * n + k]) > std::fabs(a[static_cast<size_t>(p) * n + k])) p = i;
-        const double pv = a[static_cast<size_t>(p) * n + k];
-        if (!(std::fabs(pv) > tol) || !std::isfinite(pv))
-        {
-            ReportSingular();
-            return CCoordinateMatrix();
-        }
-        if (p != k)
-            for (int j = 0; j < n; ++j)
-            {
-                std::swap(a[static_cast<size_t>(k) * n + j], a[static_cast<size_t>(p) * n + j]);
-                std::swap(inv[static_cast<size_t>(k) * n + j], inv[static_cast<size_t>(p) * n + j]);
-            }
-        const double d = 1.0 / a[static_cast<size_t>(k) * n + k];
-        for (int j = 0; j < n; ++j)
-        {
-            a[static_cast<size_t>(k) * n + j] *= d;
-            inv[static_cast<size_t>(k) * n + j] *= d;
-        }
-        for (int i = 0; i < n; ++i)
-        {
-            if (i == k) continue;
-            const double f = a[static_cast<size_t>(i) * n + k];
-            if (f == 0.0) continue;
-            for (int j = 0; j < n; ++j)
-            {
-                a[static_cast<size_t>(i) * n + j] -= f * a[static_cast<size_t>(k) * n + j];
-                inv[static_cast<size_t>(i) * n + j] -= f * inv[static_cast<size_t>(k) * n + j];
-            }
-        }
-    }
-    CCoordinateMatrix r(n, n);
-    r.m_Data = std::move(inv);
-    return r;
-}
+CCoordinateMatrix CCoordinateMatrix::Reverse() const { return ~*this; }
 
 int CCoordinateMatrix::Symmetry() const
 {

@@ -45,8 +45,7 @@ public:
     // Inverse by Gauss–Jordan elimination with full pivoting. A singular or non-square matrix
     // shows "错误，不能正确计算该矩阵的逆阵!" and gives an empty matrix.
     CCoordinateMatrix operator~() const;
-    // Inverse by Gauss–Jordan elimination with partial pivoting (a second implementation; the
-    // same failure report).
+    // The same inverse, under the name older callers use.
     CCoordinateMatrix Reverse() const;
     int Symmetry() const;
     double Summation() const;

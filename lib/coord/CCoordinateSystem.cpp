@@ -1,35 +1,33 @@
 #include "coord/CCoordinateSystem.h"
 
-#include "markup/CXmlDocument.h"
+#include "markup/ConfigDocument.h"
 #include "platform/NumberText.h"
 
 namespace
 {
-const QString kVersion = QStringLiteral("1.0.1.1");
+const QString kSection = QStringLiteral("CoordinateSystem");
 
+// Real numbers are written with 16 decimals, as every version of the file has been.
 QString Num(double v) { return QString::asprintf("%.16f", v); }
 
 // Reading helpers: each child is searched forward from the previous one; a missing child keeps
 // the value it had.
-void ReadDouble(CXmlDocument& xml, const char* name, double& value)
+void ReadDouble(ConfigDocument& xml, const char* name, double& value)
 {
-    if (xml.FindChildElem(QString::fromLatin1(name))) value = LeadingNumber(xml.GetChildData());
+    xml.ReadChild(QString::fromLatin1(name), value, [](const QString& text) { return LeadingNumber(text); });
 }
 
-void ReadInt(CXmlDocument& xml, const char* name, int& value)
+void ReadInt(ConfigDocument& xml, const char* name, int& value)
 {
-    if (xml.FindChildElem(QString::fromLatin1(name))) value = LeadingInteger(xml.GetChildData());
+    xml.ReadChild(QString::fromLatin1(name), value, [](const QString& text) { return LeadingInteger(text); });
 }
 
-void AddDouble(CXmlDocument& xml, const char* name, double value)
+void AddDouble(ConfigDocument& xml, const char* name, double value)
 {
-    xml.AddChildElem(QString::fromLatin1(name), Num(value));
+    xml.AddChild(QString::fromLatin1(name), Num(value));
 }
 
-void AddInt(CXmlDocument& xml, const char* name, int value)
-{
-    xml.AddChildElem(QString::fromLatin1(name), QString::number(value));
-}
+void AddInt(ConfigDocument& xml, const char* name, int value) { xml.AddChild(QString::fromLatin1(name), value); }
 } // namespace
 
 CCoordinateSystem::CCoordinateSystem() { Initialize(m_Parameter); }
@@ -65,22 +63,16 @@ int CCoordinateSystem::ConfigSave()
 {
     if (m_FileName.isEmpty()) return 0;
     const CoordinateSystem_Parameter& p = m_Parameter;
-    CXmlDocument xml;
-    xml.SetDoc(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
-    xml.AddElem(QStringLiteral("HEAD"));
-    xml.IntoElem();
-    xml.AddElem(QStringLiteral("CoordinateSystem"));
-    xml.IntoElem();
-    xml.AddElem(QStringLiteral("Ver"), kVersion);
-    xml.AddElem(QStringLiteral("Name"), p.Name);
+    ConfigDocument xml(kSection);
+    xml.Add(QStringLiteral("Name"), p.Name);
 
-    xml.AddElem(QStringLiteral("CoordinateSystem_EllipsoidParameter"));
-    xml.AddChildElem(QStringLiteral("Name"), p.EllipsoidParameter.Name);
+    xml.AddGroup(QStringLiteral("CoordinateSystem_EllipsoidParameter"));
+    xml.AddChild(QStringLiteral("Name"), p.EllipsoidParameter.Name);
     AddDouble(xml, "Axis", p.EllipsoidParameter.Axis);
     AddDouble(xml, "ReciprocalofFlatRate", p.EllipsoidParameter.ReciprocalofFlatRate);
 
     const CoordinateSystem_ProjectParameter& pp = p.ProjectParameter;
-    xml.AddElem(QStringLiteral("CoordinateSystem_ProjectParameter"));
+    xml.AddGroup(QStringLiteral("CoordinateSystem_ProjectParameter"));
     AddInt(xml, "Type", pp.Type);
     AddDouble(xml, "CentralMeridian", pp.CentralMeridian);
     AddDouble(xml, "Tx", pp.Tx);
@@ -93,7 +85,7 @@ int CCoordinateSystem::ConfigSave()
     AddDouble(xml, "Parallel2", pp.Parallel2);
 
     const CoordinateSystem_SevenParameter& sp = p.SevenParameter;
-    xml.AddElem(QStringLiteral("CoordinateSystem_SevenParameter"));
+    xml.AddGroup(QStringLiteral("CoordinateSystem_SevenParameter"));
     AddInt(xml, "Use", sp.Use);
     AddInt(xml, "Mode", sp.Mode);
     AddDouble(xml, "DX", sp.DX);
@@ -105,7 +97,7 @@ int CCoordinateSystem::ConfigSave()
     AddDouble(xml, "K", sp.K);
 
     const CoordinateSystem_FourParameter& fp = p.FourParameter;
-    xml.AddElem(QStringLiteral("CoordinateSystem_FourParameter"));
+    xml.AddGroup(QStringLiteral("CoordinateSystem_FourParameter"));
     AddInt(xml, "Use", fp.Use);
     AddDouble(xml, "Cx", fp.Cx);
     AddDouble(xml, "Cy", fp.Cy);
@@ -115,7 +107,7 @@ int CCoordinateSystem::ConfigSave()
     AddDouble(xml, "Orgy", fp.Orgy);
 
     const CoordinateSystem_HeightFittingParameter& hp = p.HeightFittingParameter;
-    xml.AddElem(QStringLiteral("CoordinateSystem_HeightFittingParameter"));
+    xml.AddGroup(QStringLiteral("CoordinateSystem_HeightFittingParameter"));
     AddInt(xml, "Use", hp.Use);
     AddDouble(xml, "a0", hp.a0);
     AddDouble(xml, "a1", hp.a1);
@@ -127,7 +119,7 @@ int CCoordinateSystem::ConfigSave()
     AddDouble(xml, "y0", hp.y0);
 
     const CoordinateSystem_CorrectParameter& cp = p.CorrectParameter;
-    xml.AddElem(QStringLiteral("CoordinateSystem_CorrectParameter"));
+    xml.AddGroup(QStringLiteral("CoordinateSystem_CorrectParameter"));
     AddInt(xml, "Use", cp.Use);
     AddDouble(xml, "Dx", cp.Dx);
     AddDouble(xml, "Dy", cp.Dy);
@@ -135,7 +127,7 @@ int CCoordinateSystem::ConfigSave()
 
     // The vertical-balancing block comes last in the file.
     const CoordinateSystem_VerticalBalancingParameter& vp = p.VerticalBalancingParameter;
-    xml.AddElem(QStringLiteral("VerticalParameter"));
+    xml.AddGroup(QStringLiteral("VerticalParameter"));
     AddInt(xml, "Use", vp.Use);
     AddInt(xml, "Mode", vp.Mode);
     AddDouble(xml, "Orgx", vp.Orgx);
@@ -151,25 +143,19 @@ int CCoordinateSystem::ConfigRead()
 {
     const QString path = m_FileName.trimmed();
     if (path.isEmpty()) return 0;
-    CXmlDocument xml;
+    ConfigDocument xml(kSection);
     if (!xml.Load(path)) return 0;
-    xml.ResetPos();
-    if (!xml.FindElem(QStringLiteral("HEAD"))) return 0;
-    xml.IntoElem();
-    if (!xml.FindElem(QStringLiteral("CoordinateSystem"))) return 0;
-    xml.IntoElem();
-    if (xml.FindElem(QStringLiteral("Ver"))) (void)xml.GetData(); // read, never compared
 
     CoordinateSystem_Parameter p;
     Initialize(p);
-    if (xml.FindElem(QStringLiteral("Name"))) p.Name = xml.GetData();
-    if (xml.FindElem(QStringLiteral("CoordinateSystem_EllipsoidParameter")))
+    xml.Read(QStringLiteral("Name"), p.Name);
+    if (xml.FindGroup(QStringLiteral("CoordinateSystem_EllipsoidParameter")))
     {
-        if (xml.FindChildElem(QStringLiteral("Name"))) p.EllipsoidParameter.Name = xml.GetChildData();
+        xml.ReadChild(QStringLiteral("Name"), p.EllipsoidParameter.Name);
         ReadDouble(xml, "Axis", p.EllipsoidParameter.Axis);
         ReadDouble(xml, "ReciprocalofFlatRate", p.EllipsoidParameter.ReciprocalofFlatRate);
     }
-    if (xml.FindElem(QStringLiteral("CoordinateSystem_ProjectParameter")))
+    if (xml.FindGroup(QStringLiteral("CoordinateSystem_ProjectParameter")))
     {
         CoordinateSystem_ProjectParameter& pp = p.ProjectParameter;
         ReadInt(xml, "Type", pp.Type);
@@ -183,7 +169,7 @@ int CCoordinateSystem::ConfigRead()
         ReadDouble(xml, "Parallel1", pp.Parallel1);
         ReadDouble(xml, "Parallel2", pp.Parallel2);
     }
-    if (xml.FindElem(QStringLiteral("CoordinateSystem_SevenParameter")))
+    if (xml.FindGroup(QStringLiteral("CoordinateSystem_SevenParameter")))
     {
         CoordinateSystem_SevenParameter& sp = p.SevenParameter;
         ReadInt(xml, "Use", sp.Use);
@@ -196,7 +182,7 @@ int CCoordinateSystem::ConfigRead()
         ReadDouble(xml, "RZ", sp.RZ);
         ReadDouble(xml, "K", sp.K);
     }
-    if (xml.FindElem(QStringLiteral("CoordinateSystem_FourParameter")))
+    if (xml.FindGroup(QStringLiteral("CoordinateSystem_FourParameter")))
     {
         CoordinateSystem_FourParameter& fp = p.FourParameter;
         ReadInt(xml, "Use", fp.Use);
@@ -207,7 +193,7 @@ int CCoordinateSystem::ConfigRead()
         ReadDouble(xml, "Orgx", fp.Orgx);
         ReadDouble(xml, "Orgy", fp.Orgy);
     }
-    if (xml.FindElem(QStringLiteral("CoordinateSystem_HeightFittingParameter")))
+    if (xml.FindGroup(QStringLiteral("CoordinateSystem_HeightFittingParameter")))
     {
         CoordinateSystem_HeightFittingParameter& hp = p.HeightFittingParameter;
         ReadInt(xml, "Use", hp.Use);
@@ -220,7 +206,7 @@ int CCoordinateSystem::ConfigRead()
         ReadDouble(xml, "x0", hp.x0);
         ReadDouble(xml, "y0", hp.y0);
     }
-    if (xml.FindElem(QStringLiteral("CoordinateSystem_CorrectParameter")))
+    if (xml.FindGroup(QStringLiteral("CoordinateSystem_CorrectParameter")))
     {
         CoordinateSystem_CorrectParameter& cp = p.CorrectParameter;
         ReadInt(xml, "Use", cp.Use);
@@ -228,7 +214,7 @@ int CCoordinateSystem::ConfigRead()
         ReadDouble(xml, "Dy", cp.Dy);
         ReadDouble(xml, "Dh", cp.Dh);
     }
-    if (xml.FindElem(QStringLiteral("VerticalParameter")))
+    if (xml.FindGroup(QStringLiteral("VerticalParameter")))
     {
         CoordinateSystem_VerticalBalancingParameter& vp = p.VerticalBalancingParameter;
         ReadInt(xml, "Use", vp.Use);

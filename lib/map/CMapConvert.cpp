@@ -1,6 +1,6 @@
 #include "map/CMapConvert.h"
 
-#include "markup/CXmlDocument.h"
+#include "markup/ConfigDocument.h"
 #include "platform/FileIO.h"
 #include "platform/NumberText.h"
 
@@ -17,6 +17,7 @@ constexpr double kMinScale = 1e-7;
 constexpr double kMaxStart = 1e11;
 
 const QString kFileName = QStringLiteral("\\MapConvert.cfg");
+const QString kSection = QStringLiteral("MapConfig");
 } // namespace
 
 long TruncToLong(double v)
@@ -174,51 +175,40 @@ int CMapConvert::ConfigSave()
 {
     // Without a folder the file would land in whatever the current directory happens to be.
     if (m_ConfigPath.isEmpty()) return 0;
-    CXmlDocument xml;
-    xml.SetDoc(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
-    xml.AddElem(QStringLiteral("HEAD"));
-    xml.IntoElem();
-    xml.AddElem(QStringLiteral("MapConfig"));
-    xml.IntoElem();
-    xml.AddElem(QStringLiteral("Ver"), QStringLiteral("1.0.1.1"));
-    if (xml.AddElem(QStringLiteral("StartCor")))
-    {
-        xml.AddChildElem(QStringLiteral("Coorx"), QString::asprintf("%.4f", m_Par.StartCor.x));
-        xml.AddChildElem(QStringLiteral("Coory"), QString::asprintf("%.4f", m_Par.StartCor.y));
-        xml.AddChildElem(QStringLiteral("Coorh"), QString::asprintf("%.4f", m_Par.StartCor.h));
-    }
-    xml.AddElem(QStringLiteral("Scale"), QString::asprintf("%.8f", m_Par.Scale));
-    xml.AddElem(QStringLiteral("BackGround"), ColorValueText(m_Par.BackGround));
-    return xml.Save(JoinPath(m_ConfigPath, kFileName)) ? 1 : 0;
+    ConfigDocument cfg(kSection);
+    cfg.AddGroup(QStringLiteral("StartCor"));
+    cfg.AddChild(QStringLiteral("Coorx"), QString::asprintf("%.4f", m_Par.StartCor.x));
+    cfg.AddChild(QStringLiteral("Coory"), QString::asprintf("%.4f", m_Par.StartCor.y));
+    cfg.AddChild(QStringLiteral("Coorh"), QString::asprintf("%.4f", m_Par.StartCor.h));
+    cfg.Add(QStringLiteral("Scale"), QString::asprintf("%.8f", m_Par.Scale));
+    cfg.Add(QStringLiteral("BackGround"), ColorValueText(m_Par.BackGround));
+    return cfg.Save(JoinPath(m_ConfigPath, kFileName)) ? 1 : 0;
 }
 
 int CMapConvert::ConfigRead()
 {
     if (m_ConfigPath.isEmpty()) return 0;
-    CXmlDocument xml;
-    if (!xml.Load(JoinPath(m_ConfigPath, kFileName))) return 0;
-    if (!xml.FindElem(QStringLiteral("HEAD"))) return 0;
-    xml.IntoElem();
-    if (!xml.FindElem(QStringLiteral("MapConfig"))) return 0;
-    xml.IntoElem();
+    ConfigDocument cfg(kSection);
+    if (!cfg.Load(JoinPath(m_ConfigPath, kFileName))) return 0;
 
     // Values that are not finite numbers ("nan", "inf") would poison every conversion; they are
-    // treated like missing elements.
-    auto readDouble = [](const QString& text, double& value) {
-        double v = 0.0;
-        if (ReadLeadingNumber(text, v) != LeadingNumberStatus::NotFinite) value = v;
+    // treated like missing elements: the parser of a value yields the value it had instead.
+    auto finiteOr = [](const double& value) {
+        return [&value](const QString& text) {
+            double v = 0.0;
+            return ReadLeadingNumber(text, v) == LeadingNumberStatus::NotFinite ? value : v;
+        };
     };
 
     GraphParameter& p = m_Par;
-    xml.FindElem(QStringLiteral("Ver"));
-    if (xml.FindElem(QStringLiteral("StartCor")))
+    if (cfg.FindGroup(QStringLiteral("StartCor")))
     {
-        if (xml.FindChildElem(QStringLiteral("Coorx"))) readDouble(xml.GetChildData(), p.StartCor.x);
-        if (xml.FindChildElem(QStringLiteral("Coory"))) readDouble(xml.GetChildData(), p.StartCor.y);
-        if (xml.FindChildElem(QStringLiteral("Coorh"))) readDouble(xml.GetChildData(), p.StartCor.h);
+        cfg.ReadChild(QStringLiteral("Coorx"), p.StartCor.x, finiteOr(p.StartCor.x));
+        cfg.ReadChild(QStringLiteral("Coory"), p.StartCor.y, finiteOr(p.StartCor.y));
+        cfg.ReadChild(QStringLiteral("Coorh"), p.StartCor.h, finiteOr(p.StartCor.h));
     }
-    if (xml.FindElem(QStringLiteral("Scale"))) readDouble(xml.GetData(), p.Scale);
-    if (xml.FindElem(QStringLiteral("BackGround"))) p.BackGround = ColorValueFromText(xml.GetData());
+    cfg.Read(QStringLiteral("Scale"), p.Scale, finiteOr(p.Scale));
+    cfg.Read(QStringLiteral("BackGround"), p.BackGround, [](const QString& text) { return ColorValueFromText(text); });
 
     if (std::fabs(p.StartCor.x) > kMaxStart || std::fabs(p.StartCor.y) > kMaxStart)
     {

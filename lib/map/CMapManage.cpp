@@ -1,12 +1,10 @@
 #include "map/CMapManage.h"
 
 #include "coord/CCoordinateSystem.h"
+#include "map/CMapManage_Request.h"
 #include "map/CMapOwnerView.h"
 #include "map/CMouseListenerManage.h"
 #include "map/CMouseListenerView.h"
-#include "markup/CXmlDocument.h"
-#include "platform/FileIO.h"
-#include "platform/NumberText.h"
 
 #include <QPainter>
 
@@ -15,33 +13,8 @@
 
 namespace
 {
-const QString kLayerFile = QStringLiteral("\\MapLayer.cfg");
-
-// Data sources keep process-wide state (projections, caches), so pictures of all managers are
-// drawn one at a time.
-std::mutex& GlobalDrawLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-// The picture being drawn on this thread, for DrawingSuperseded.
-thread_local const std::atomic<std::uint64_t>* tl_latest = nullptr;
-thread_local const std::atomic<bool>* tl_stop = nullptr;
-thread_local std::uint64_t tl_generation = 0;
-
 int Trunc(double v) { return static_cast<int>(std::max<long>(INT_MIN, std::min<long>(INT_MAX, TruncToLong(v)))); }
 } // namespace
-
-// What one picture is drawn from: everything the owner thread may change meanwhile is copied.
-struct CMapManage::Request
-{
-    GraphParameter par;
-    std::vector<CMapLayer*> main; // in drawing order: the last of the list first
-    std::vector<CMapLayer*> overlay;
-    IMapOwnerView* view = nullptr;
-    CMapOverlay* surface = nullptr;
-};
 
 CMapManage::CMapManage() : m_pMouseListenerManage(std::make_unique<CMouseListenerManage>())
 {
@@ -63,107 +36,6 @@ CMapManage::~CMapManage()
     for (auto& layer : m_MapLayers)
         if (layer) layer->Clear();
     m_MapLayers.clear();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Configuration
-
-void CMapManage::SetConfigPath(const QString& folder)
-{
-    m_ConfigPath = folder;
-    m_MapConvert.SetConfigPath(folder);
-    ConfigRead();
-}
-
-int CMapManage::ConfigSave()
-{
-    // Without a folder the file would land in whatever the current directory happens to be.
-    if (m_ConfigPath.isEmpty()) return 0;
-    CXmlDocument xml;
-    xml.SetDoc(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
-    xml.AddElem(QStringLiteral("HEAD"));
-    xml.IntoElem();
-    xml.AddElem(QStringLiteral("MapLayer"));
-    xml.IntoElem();
-    xml.AddElem(QStringLiteral("Ver"), QStringLiteral("1.0.1.1"));
-    for (const auto& layer : m_MapLayers)
-    {
-        if (!layer) continue;
-        const MapConfigItem item = layer->GetMapItem();
-        xml.AddElem(QStringLiteral("MapLayer_Item"));
-        xml.AddChildElem(QStringLiteral("LayerName"), item.LayerName);
-        xml.AddChildElem(QStringLiteral("FullPathName"), item.FullPathName);
-        xml.AddChildElem(QStringLiteral("DictionaryPathName"), item.DictionaryPathName);
-        xml.AddChildElem(QStringLiteral("Format"), QString::number(item.Format));
-        xml.AddChildElem(QStringLiteral("Style"), QString::number(item.Style));
-        xml.AddChildElem(QStringLiteral("Size"), QString::number(item.Size));
-        xml.AddChildElem(QStringLiteral("clrOutLine"), ColorValueText(item.clrOutLine));
-        xml.AddChildElem(QStringLiteral("clrFill"), ColorValueText(item.clrFill));
-        xml.AddChildElem(QStringLiteral("clrText"), ColorValueText(item.clrText));
-        xml.AddChildElem(QStringLiteral("DisplayField"), QString::number(item.DisplayField));
-        xml.AddChildElem(QStringLiteral("Visible"), QString::number(item.Visible));
-        xml.AddChildElem(QStringLiteral("Search"), QString::number(item.Search));
-        xml.AddChildElem(QStringLiteral("Select"), QString::number(item.Select));
-        xml.AddChildElem(QStringLiteral("SemiTransparence"), QString::number(item.SemiTransparence));
-        xml.AddChildElem(QStringLiteral("Edit"), QString::number(item.Edit));
-        xml.AddChildElem(QStringLiteral("MapDataType"), QString::number(item.MapDataType));
-    }
-    return xml.Save(JoinPath(m_ConfigPath, kLayerFile)) ? 1 : 0;
-}
-
-int CMapManage::ConfigRead()
-{
-    if (m_ConfigPath.isEmpty()) return 0;
-    CXmlDocument xml;
-    if (!xml.Load(JoinPath(m_ConfigPath, kLayerFile))) return 0;
-    if (!xml.FindElem(QStringLiteral("HEAD"))) return 0;
-    xml.IntoElem();
-    if (!xml.FindElem(QStringLiteral("MapLayer"))) return 0;
-    xml.IntoElem();
-    xml.FindElem(QStringLiteral("Ver"));
-
-    Clear();
-
-    // Fields an item leaves out keep the previous item's value, except the name and the flags,
-    // which start afresh for every item.
-    MapConfigItem item;
-    while (xml.FindElem(QStringLiteral("MapLayer_Item")))
-    {
-        item.LayerName.clear();
-        item.Search = 1;
-        item.Select = 0;
-        item.SemiTransparence = 0;
-        item.Edit = 0;
-        item.MapDataType = 0;
-        item.Reload = 0;
-        auto text = [&xml](const char* name, QString& value) {
-            if (xml.FindChildElem(QString::fromLatin1(name))) value = xml.GetChildData();
-        };
-        auto number = [&xml](const char* name, int& value) {
-            if (xml.FindChildElem(QString::fromLatin1(name))) value = LeadingInteger(xml.GetChildData());
-        };
-        auto color = [&xml](const char* name, unsigned long& value) {
-            if (xml.FindChildElem(QString::fromLatin1(name))) value = ColorValueFromText(xml.GetChildData());
-        };
-        text("LayerName", item.LayerName);
-        text("FullPathName", item.FullPathName);
-        text("DictionaryPathName", item.DictionaryPathName);
-        number("Format", item.Format);
-        number("Style", item.Style);
-        number("Size", item.Size);
-        color("clrOutLine", item.clrOutLine);
-        color("clrFill", item.clrFill);
-        color("clrText", item.clrText);
-        number("DisplayField", item.DisplayField);
-        number("Visible", item.Visible);
-        number("Search", item.Search);
-        number("Select", item.Select);
-        number("SemiTransparence", item.SemiTransparence);
-        number("Edit", item.Edit);
-        number("MapDataType", item.MapDataType);
-        InsertMapLayer(-1, item);
-    }
-    return 1;
 }
 
 int CMapManage::InsertMapLayer(int index, const MapConfigItem& item)
@@ -488,124 +360,3 @@ void CMapManage::Feedback(const QRectF& source, const QRectF& target)
     // A toolkit view shows nothing until it repaints; ask for it so the feedback is seen.
     if (m_pOwnerView) m_pOwnerView->RequestRepaint();
 }
-
-// ---------------------------------------------------------------------------------------------
-// The drawing thread
-
-void CMapManage::RequestDraw()
-{
-    auto request = std::make_unique<Request>();
-    request->par = m_MapConvert.GetGraphPar();
-    request->view = m_pOwnerView;
-    request->surface = m_pOwnerView ? m_pOwnerView->GetOverlay() : nullptr;
-    for (auto it = m_MapLayers.rbegin(); it != m_MapLayers.rend(); ++it)
-        if (*it && (*it)->GetMapItem().Visible) request->main.push_back(it->get());
-    for (CMapLayer* layer : m_OverlayLayers)
-        if (layer && layer->GetMapItem().Visible) request->overlay.push_back(layer);
-
-    {
-        std::lock_guard<std::mutex> lock(m_RequestMutex);
-        m_Pending = std::move(request);
-        ++m_Requested;
-        m_Latest.store(m_Requested, std::memory_order_release);
-        if (!m_Worker.joinable()) m_Worker = std::thread(&CMapManage::WorkerLoop, this);
-    }
-    m_RequestCv.notify_one();
-}
-
-void CMapManage::WorkerLoop()
-{
-    std::unique_lock<std::mutex> lock(m_RequestMutex);
-    for (;;)
-    {
-        m_RequestCv.wait(lock, [this] { return m_Stop.load() || m_Pending != nullptr; });
-        if (m_Stop.load()) break;
-        std::unique_ptr<Request> request = std::move(m_Pending);
-        const std::uint64_t generation = m_Requested;
-        lock.unlock();
-        DrawFrame(*request, generation);
-        lock.lock();
-        m_Finished = generation;
-        m_IdleCv.notify_all();
-    }
-    m_Finished = m_Requested;
-    m_IdleCv.notify_all();
-}
-
-bool CMapManage::Superseded(std::uint64_t generation) const
-{
-    return m_Stop.load(std::memory_order_acquire) || m_Latest.load(std::memory_order_acquire) > generation;
-}
-
-bool CMapManage::DrawingSuperseded()
-{
-    if (!tl_latest) return false;
-    return tl_stop->load(std::memory_order_acquire) || tl_latest->load(std::memory_order_acquire) > tl_generation;
-}
-
-void CMapManage::DrawFrame(const Request& request, std::uint64_t generation)
-{
-    std::lock_guard<std::mutex> global(GlobalDrawLock());
-    if (!request.view || Superseded(generation)) return;
-
-    const CRect rc = request.par.ClientRect;
-    QImage picture;
-    if (rc.Width() > 0 && rc.Height() > 0)
-    {
-        picture = QImage(rc.Width(), rc.Height(), QImage::Format_RGB32);
-        picture.fill(ToQColor(request.par.BackGround));
-        QPainter painter(&picture);
-        CMapConvert::FrameScope scope(&m_MapConvert, &request.par);
-        tl_latest = &m_Latest;
-        tl_stop = &m_Stop;
-        tl_generation = generation;
-        bool abandoned = false;
-        for (CMapLayer* layer : request.main)
-        {
-            if ((abandoned = Superseded(generation))) break;
-            layer->DrawAll(&painter, 0);
-        }
-        if (!abandoned)
-            for (CMapLayer* layer : request.overlay)
-            {
-                if ((abandoned = Superseded(generation))) break;
-                layer->DrawAll(&painter, 1);
-            }
-        tl_latest = nullptr;
-        tl_stop = nullptr;
-        if (abandoned) return;
-    }
-
-    {
-        // Checked under the buffer lock, so a picture of an older state never replaces the
-        // immediate feedback of a newer one.
-        std::lock_guard<std::mutex> lock(m_BufferMutex);
-        if (Superseded(generation)) return;
-        m_Display = picture;
-        m_BufferRect = rc;
-        m_ViewShift = QPoint();
-    }
-    m_Published.fetch_add(1, std::memory_order_acq_rel);
-    if (request.surface) request.surface->Invalidate();
-    request.view->RequestRepaint();
-}
-
-void CMapManage::WaitForDrawing()
-{
-    std::unique_lock<std::mutex> lock(m_RequestMutex);
-    m_IdleCv.wait(lock, [this] { return m_Finished >= m_Requested; });
-}
-
-QImage CMapManage::GetDisplayBuffer() const
-{
-    std::lock_guard<std::mutex> lock(m_BufferMutex);
-    return m_Display;
-}
-
-std::uint64_t CMapManage::RequestCount() const
-{
-    std::lock_guard<std::mutex> lock(m_RequestMutex);
-    return m_Requested;
-}
-
-std::uint64_t CMapManage::PublishedCount() const { return m_Published.load(std::memory_order_acquire); }

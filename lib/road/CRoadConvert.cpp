@@ -1,44 +1,30 @@
 #include "road/CRoadConvert.h"
 
+#include "geometry/PlaneSimilarityFit.h"
+
 #include <cmath>
 
 int CRoadConvert::CalFourParameter()
 {
     if (m_PointPairs.empty()) return 0;
-    const double n = static_cast<double>(m_PointPairs.size());
-    double msx = 0, msy = 0, mtx = 0, mty = 0;
+    std::vector<PlanePointPair> pairs;
+    pairs.reserve(m_PointPairs.size());
     for (const Road_convertfour& p : m_PointPairs)
-    {
-        msx += p.sourceX;
-        msy += p.sourceY;
-        mtx += p.targetX;
-        mty += p.targetY;
-    }
-    msx /= n;
-    msy /= n;
-    mtx /= n;
-    mty /= n;
-
-    double a = 0, b = 0, c = 0;
+        pairs.push_back({p.sourceX, p.sourceY, p.targetX, p.targetY});
+    const PlaneSimilarityFit fit = FitPlaneSimilarity(pairs);
     for (Road_convertfour& p : m_PointPairs)
     {
-        p.centredSourceX = p.sourceX - msx;
-        p.centredSourceY = p.sourceY - msy;
-        p.centredTargetX = p.targetX - mtx;
-        p.centredTargetY = p.targetY - mty;
-        a += p.centredTargetX * p.centredSourceX + p.centredTargetY * p.centredSourceY;
-        b += p.centredSourceX * p.centredTargetY - p.centredTargetX * p.centredSourceY;
-        c += p.centredSourceX * p.centredSourceX + p.centredSourceY * p.centredSourceY;
+        p.centredSourceX = p.sourceX - fit.sourceMeanX;
+        p.centredSourceY = p.sourceY - fit.sourceMeanY;
+        p.centredTargetX = p.targetX - fit.targetMeanX;
+        p.centredTargetY = p.targetY - fit.targetMeanY;
     }
 
-    if (c != 0.0)
+    if (fit.sourceSpread != 0.0)
     {
-        m_Theta = std::atan2(b, a);
-        m_K = std::sqrt(a * a + b * b) / c;
-        const double kc = m_K * std::cos(m_Theta);
-        const double ks = m_K * std::sin(m_Theta);
-        m_Dx = mtx - kc * msx + ks * msy;
-        m_Dy = mty - ks * msx - kc * msy;
+        m_Theta = fit.rotation;
+        m_K = fit.scale;
+        fit.ShiftAbout(0.0, 0.0, m_Dx, m_Dy);
     }
     else
     {

@@ -5,6 +5,7 @@
 #include "app/core/ExportOptionsFile.h"
 #include "app/core/ListLayout.h"
 #include "geometry/Angle.h"
+#include "platform/FileIO.h"
 #include "platform/MessageSink.h"
 #include "road/RouteText.h"
 
@@ -364,7 +365,7 @@ TEST_F(RouteShellTest, ListInsertsAfterTheSelectedRowWithItsOwnNumber)
     EXPECT_EQ(list.m_Route.m_Elements[1].type, 2);
 }
 
-TEST_F(RouteShellTest, ExportRefusesABadIntervalAndKeepsOptionsAsWholeMetres)
+TEST_F(RouteShellTest, ExportRefusesABadIntervalAndKeepsTheOptionsAsEntered)
 {
     for (double bad : {0.0, -5.0, 1e-7})
     {
@@ -390,13 +391,50 @@ TEST_F(RouteShellTest, ExportRefusesABadIntervalAndKeepsOptionsAsWholeMetres)
     ExportOptions next;
     ReadExportOptions(config, next);
     EXPECT_EQ(next.mode, 1);
-    EXPECT_EQ(next.interval, 12.0);
-    EXPECT_EQ(next.offset, -3.0);
+    EXPECT_EQ(next.interval, 12.7);
+    EXPECT_EQ(next.offset, -3.6);
     QFile cfg(ExportOptionsPath(config));
     ASSERT_TRUE(cfg.open(QIODevice::ReadOnly));
     const QByteArray bytes = cfg.readAll();
     EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<HEAD>")) << bytes.constData();
-    EXPECT_TRUE(bytes.contains("<OffsetDistance>-3</OffsetDistance>"));
+    EXPECT_TRUE(bytes.contains("<OffsetDistance>-3.6</OffsetDistance>"));
+}
+
+TEST_F(RouteShellTest, ExportOptionsComeBackAsEntered)
+{
+    // Fractions of a metre used to be cut off: 3.5 came back as 3, 0.01 as 0 (which the next
+    // dialog then refused).
+    for (const ExportOptions& typed : {ExportOptions{0, 3.5, -3.75}, ExportOptions{1, 0.01, 0.125},
+                                       ExportOptions{0, 1234567.891, -1e-3}})
+    {
+        ASSERT_TRUE(AcceptExportOptions(config, typed));
+        ExportOptions back{-1, -1, -1};
+        ReadExportOptions(config, back);
+        EXPECT_EQ(back.mode, typed.mode);
+        EXPECT_EQ(back.interval, typed.interval);
+        EXPECT_EQ(back.offset, typed.offset);
+    }
+
+    // Whole metres are written as before, and a value below a micrometre is 0, never "-0".
+    ASSERT_TRUE(SaveExportOptions(config, ExportOptions{1, 20.0, -0.0000001}));
+    QFile cfg(ExportOptionsPath(config));
+    ASSERT_TRUE(cfg.open(QIODevice::ReadOnly));
+    EXPECT_EQ(cfg.readAll(), QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<HEAD>\r\n"
+                                        "<RoadDesign_Export>\r\n<Ver>1.0.1.1</Ver>\r\n<Option>\r\n"
+                                        "<CalculateMode>1</CalculateMode>\r\n<Interval>20</Interval>\r\n"
+                                        "<OffsetDistance>0</OffsetDistance>\r\n</Option>\r\n"
+                                        "</RoadDesign_Export>\r\n</HEAD>\r\n"));
+    cfg.close();
+
+    // A file of an earlier version, values in any order, reads as it always did.
+    ASSERT_TRUE(WriteFileAtomically(ExportOptionsPath(config),
+                                    "<HEAD><RoadDesign_Export><Ver>1.0.1.1</Ver><Option><OffsetDistance>-2"
+                                    "</OffsetDistance><Interval>25</Interval></Option></RoadDesign_Export></HEAD>"));
+    ExportOptions old;
+    ReadExportOptions(config, old);
+    EXPECT_EQ(old.mode, 0);
+    EXPECT_EQ(old.interval, 25.0);
+    EXPECT_EQ(old.offset, -2.0);
 }
 
 TEST_F(RouteShellTest, ExportAfterAFailedApplyWritesNoStakes)
