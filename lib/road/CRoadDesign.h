@@ -44,6 +44,9 @@ public:
 
     int LoadRoadData(CRoadDesign_Element* route);
     int LoadTDFEFile(const QString& path);
+    // The same from the text of a curve exchange file (as a route's conversion produces it), so
+    // that a route can be computed without writing the file.
+    int LoadTDFEText(const QString& text);
     int IsLoad() const { return m_Loaded; }
     void UnLoad();
 
