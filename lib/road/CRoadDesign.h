@@ -74,7 +74,8 @@ public:
                      const std::function<void(const RoadCoordinate&)>& yield) const;
     int ValidateCalculate(const QString& path);
     // Draws the centre line in m_RoadColor and the main points (label mode 0 none, 1 names,
-    // 2 stations) through the converter.
+    // 2 stations) through the converter. Defined by the map engine (map/CRoadDesign_Draw.cpp):
+    // the road engine itself does not draw.
     void Draw(QPainter* painter, CMapConvert* convert, int labelMode) const;
 
     void SetPegLimitPar(int on, double from, double to);
