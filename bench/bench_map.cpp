@@ -1,6 +1,7 @@
 // Map engine frame times: a long route, a million points, a hundred thousand polylines, and a
 // burst of zoom requests.
 #include "map/CMapLayer.h"
+#include "map/CMapLayer_Road.h"
 #include "map/CMapManage.h"
 #include "map/CMapOwnerView.h"
 #include "map/CMapPaint.h"
@@ -62,17 +63,6 @@ CRoadDesign& LongRoute()
     }();
     return road;
 }
-
-class RouteLayer : public CMapLayer
-{
-public:
-    explicit RouteLayer(CRoadDesign& road) : m_Road(road) {}
-    int GetRange(double& a, double& b, double& c, double& d, int) override { return m_Road.GetRange(a, b, c, d, 0); }
-    void DrawAll(QPainter* p, int) override { m_Road.Draw(p, m_pMapConvert, 2); }
-
-private:
-    CRoadDesign& m_Road;
-};
 
 // A host layer of points, drawn as single pixels.
 class PointLayer : public CMapLayer
@@ -197,8 +187,9 @@ struct Scene
 
 void BM_RouteDraw(benchmark::State& state)
 {
-    CRoadDesign& road = LongRoute();
-    RouteLayer layer(road);
+    CMapLayer_Road layer; // the road layer the route view uses
+    layer.m_RoadDesign = LongRoute();
+    const CRoadDesign& road = layer.m_RoadDesign;
     Scene scene(&layer);
     QImage img(kW, kH, QImage::Format_RGB32);
     for (auto _ : state)
@@ -215,7 +206,8 @@ BENCHMARK(BM_RouteDraw)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 
 void BM_RouteFrame(benchmark::State& state)
 {
-    RouteLayer layer(LongRoute());
+    CMapLayer_Road layer;
+    layer.m_RoadDesign = LongRoute();
     Scene scene(&layer);
     for (auto _ : state) scene.Frame();
 }

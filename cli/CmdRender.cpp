@@ -1,18 +1,14 @@
 // `tesvane render`: a route drawn by the map engine as the route view shows it, written to a PNG.
-#include "CliUtil.h"
-#include "Command.h"
+#include "CmdRouteShared.h"
 
-#include "map/CMapLayer.h"
+#include "map/CMapLayer_Road.h"
 #include "map/CMapManage.h"
 #include "map/CMapOwnerView.h"
-#include "road/CRoadDesign.h"
-#include "road/RouteCalculation.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <cmath>
 
@@ -27,28 +23,6 @@ const char* const kHelp =
     "\n"
     "  --size WxH      picture size in pixels (default 1280x960)\n"
     "  --labels MODE   main-point labels: none, names (QD, ZH-01, ...) or stations (default)\n";
-
-// The route in the map: its extent for the full view and its drawing, as the application's
-// road layer has them.
-class RouteLayer : public CMapLayer
-{
-public:
-    RouteLayer(CRoadDesign& road, int labels) : m_Road(road), m_Labels(labels) {}
-    int GetRange(double& minX, double& maxX, double& minY, double& maxY, int) override
-    {
-        return m_Road.GetRange(minX, maxX, minY, maxY, 0);
-    }
-    void DrawAll(QPainter* painter, int) override
-    {
-        if (m_MapItem.Visible && m_pMapConvert && painter) m_Road.Draw(painter, m_pMapConvert, m_Labels);
-    }
-    int GetType() const override { return 1; }
-    int Open() override { return m_IsLoad; }
-
-private:
-    CRoadDesign& m_Road;
-    int m_Labels;
-};
 
 int Run(const QStringList& arguments)
 {
@@ -86,23 +60,13 @@ int Run(const QStringList& arguments)
 
     const QString routePath = args[0];
     const QString outPath = args[1];
-    // The computation writes a curve exchange file; keep it out of the route's folder.
-    QTemporaryDir scratch;
-    if (!scratch.isValid()) return Failure("cannot create a temporary folder");
-    CRoadDesign road;
-    switch (CalculateRouteFile(routePath, road, scratch.filePath(QStringLiteral("route.TDFE"))))
-    {
-    case RouteFileStatus::Loaded: break;
-    case RouteFileStatus::UnknownMode: return UsageError("\"" + routePath + "\" is neither a .RE nor a .RP route");
-    case RouteFileStatus::ReadFailed: return UsageError("cannot read the route \"" + routePath + "\"");
-    case RouteFileStatus::ChecksFailed: return Failure("the route's element sequence is refused");
-    case RouteFileStatus::CalculationFailed: return Failure("the route cannot be computed");
-    case RouteFileStatus::WriteFailed: return Failure("the route's curves cannot be written");
-    }
-    road.SetRoadColor(RGB(255, 255, 255));
-
     // The layer outlives the manager, which draws it until it is destroyed.
-    RouteLayer layer(road, labels);
+    CMapLayer_Road layer;
+    if (const int code = RouteCli::LoadRoute(routePath, layer.m_RoadDesign, false); code != kExitOk) return code;
+    CRoadDesign& road = layer.m_RoadDesign;
+    road.SetRoadColor(RGB(255, 255, 255));
+    layer.m_LabelMode = labels;
+
     CMapOffscreenView view(QSize(width, height));
     CMapManage map;
     map.SetOwnerView(&view);

@@ -1,8 +1,6 @@
 // `tesvane stakes`: the stake file of a route, as the program's export writes it.
 #include "CmdRouteShared.h"
 
-#include "road/RouteText.h"
-
 namespace
 {
 const char* const kHelp =
@@ -49,9 +47,9 @@ int Run(const QStringList& arguments)
     if (!model.Export(outPath, interval, offset, mode))
         return Failure(QStringLiteral("%1: ").arg(outPath) + QString::fromUtf8("线路计算错误，不能导出边桩坐标！"));
 
-    QString text;
+    // The lines written are the records of the stake walk.
     int lines = 0;
-    if (ReadAnsiTextFile(outPath, text)) lines = static_cast<int>(SplitTextLines(text).size());
+    model.Stakes(interval, offset, mode, [&lines](const RoadCoordinate&) { ++lines; });
     Out(QStringLiteral("%1: %2 points, interval %3 m, offset %4 m, %5 stations\n")
             .arg(outPath)
             .arg(lines)

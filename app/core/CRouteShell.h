@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/CMapLayer_Road.h"
+#include "map/CMapLayer_Road.h"
 #include "app/core/IRouteUser.h"
 #include "app/core/RouteLists.h"
 #include "app/core/RouteTypes.h"

@@ -6,6 +6,7 @@
 #include "road/SurveyCoord.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,14 @@ struct RoadCoordinate
     double azimuth = 0.0; // radians
 };
 
+// How a walk over the stakes of an export ended.
+enum class StakeWalk
+{
+    Refused,     // nothing walked: no route loaded, a bad interval or offset, or too many stakes
+    Interrupted, // a point could not be computed; the stakes before it were yielded
+    Complete
+};
+
 // The computed alignment: a chain of computed elements with its main points and extent. Answers
 // station/offset queries both ways and exports stake files.
 class TESVANE_API CRoadDesign
@@ -44,6 +53,9 @@ public:
 
     int LoadRoadData(CRoadDesign_Element* route);
     int LoadTDFEFile(const QString& path);
+    // The same from the text of a curve exchange file (as a route's conversion produces it), so
+    // that a route can be computed without writing the file.
+    int LoadTDFEText(const QString& text);
     int IsLoad() const { return m_Loaded; }
     void UnLoad();
 
@@ -51,10 +63,19 @@ public:
     int GetAngleAndXY(double station, double& x, double& y, double& bearing, double offset) const;
     int GetPegAndOffset(double x, double y, double& station, double& offset, int useWindow,
                         double nearStation) const;
+    // Writes the stake file: one line per record of Stakes. The lines before an interruption are
+    // written and 0 is returned; a refused export writes nothing.
     int Export(const QString& path, double interval, double offset, int mode);
+    // The stakes of an export in file order: each element's start with its main-point label, the
+    // middle of each circular curve (QZ), a numbered stake every `interval` metres (mode 0 at whole
+    // multiples of it, 1 counted from the start station), and the end (ZD), all at `offset` from
+    // the centre line. `yield` is called once per record; the record is reused between calls.
+    StakeWalk Stakes(double interval, double offset, int mode,
+                     const std::function<void(const RoadCoordinate&)>& yield) const;
     int ValidateCalculate(const QString& path);
     // Draws the centre line in m_RoadColor and the main points (label mode 0 none, 1 names,
-    // 2 stations) through the converter.
+    // 2 stations) through the converter. Defined by the map engine (map/CRoadDesign_Draw.cpp):
+    // the road engine itself does not draw.
     void Draw(QPainter* painter, CMapConvert* convert, int labelMode) const;
 
     void SetPegLimitPar(int on, double from, double to);

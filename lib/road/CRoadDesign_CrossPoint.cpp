@@ -27,43 +27,49 @@ const QString kRoadNameKey = QStringLiteral("ROADNAME:");
 const QString kCrossPointKey = QStringLiteral("CROSSPT :");
 const QString kConfigName = QStringLiteral("\\RoadDesign_CrossPoint.cfg");
 
-// The lines of the curve exchange file, collected in memory so that the file is written only
-// when the whole conversion succeeded. Any value that is not finite marks the result unusable.
-struct TdfeText
+// Collects the curve records of the conversion. The model lets a straight after the first one
+// whose bearing is (almost) 0 follow the element before it; a straight that really runs due north
+// is recorded as 360 degrees so that it keeps its own direction.
+struct CurveRecords
 {
-    QString text;
-    double total = 0.0;
-    bool finite = true;
+    std::vector<CurveFileRecord>& records;
     int straights = 0;
 
     void Straight(double length, double bearing)
     {
-        finite = finite && std::isfinite(length) && std::isfinite(bearing);
         double degrees = bearing * 180.0 / kPi;
-        // The model lets a straight after the first one whose bearing is (almost) 0 follow the
-        // element before it; a straight that really runs due north is written as 360 degrees so
-        // that it keeps its own direction.
         if (straights > 0 && bearing < 1e-5) degrees += 360.0;
         ++straights;
-        text += QStringLiteral("R.,") + FormatFixed(length, 6) + QStringLiteral(",") + FormatFixed(degrees, 8) +
-                QStringLiteral(",\r\n");
-        total += length;
+        CurveFileRecord r;
+        r.kind = CurveFileRecord::Straight;
+        r.length = length;
+        r.bearingDegrees = degrees;
+        records.push_back(r);
     }
     void Transition(double length, double radius)
     {
-        const double a = std::sqrt(length * radius);
-        finite = finite && std::isfinite(length) && std::isfinite(a);
-        text += QStringLiteral("CL,") + FormatFixed(length, 6) + QStringLiteral(",") + FormatFixed(a, 8) + QStringLiteral(",\r\n");
-        total += length;
+        CurveFileRecord r;
+        r.kind = CurveFileRecord::Transition;
+        r.length = length;
+        r.parameter = std::sqrt(length * radius);
+        records.push_back(r);
     }
     void Arc(double length, double radius)
     {
-        finite = finite && std::isfinite(length) && std::isfinite(radius);
-        text += QStringLiteral("CC,") + FormatFixed(length, 6) + QStringLiteral(",") + FormatFixed(radius, 6) +
-                QStringLiteral(",\r\n");
-        total += length;
+        CurveFileRecord r;
+        r.kind = CurveFileRecord::Arc;
+        r.length = length;
+        r.radius = radius;
+        records.push_back(r);
     }
 };
+
+bool EnoughCrossPoints(size_t count)
+{
+    if (count >= 3) return true;
+    ShowMessage(QString::fromUtf8("交点必须大于3个！"), QStringLiteral("Veylor"), MessageKind::Information);
+    return false;
+}
 } // namespace
 
 void CRoadDesign_CrossPoint::Initialize()
@@ -247,28 +253,40 @@ int CRoadDesign_CrossPoint::RPtoTDFE(const QString& path)
 {
     // Everything is checked and computed before the file is touched, and the file is replaced in
     // one step: a failed conversion leaves the previous curve exchange file in place.
-    const size_t n = m_CrossPoints.size();
-    if (n < 3)
-    {
-        ShowMessage(QString::fromUtf8("交点必须大于3个！"), QStringLiteral("Veylor"), MessageKind::Information);
-        return 0;
-    }
+    if (!EnoughCrossPoints(m_CrossPoints.size())) return 0;
     if (path.trimmed().isEmpty()) return 0;
+    QString text;
+    if (!RPtoTDFEText(text)) return 0;
+    return WriteAnsiTextFile(path, text) ? 1 : 0;
+}
+
+int CRoadDesign_CrossPoint::RPtoTDFEText(QString& text)
+{
+    if (!EnoughCrossPoints(m_CrossPoints.size())) return 0;
+    CurveFile file;
+    if (!ToCurveFile(file) || !CurveFileText(file, CurveFileSource::CrossPointRoute, text)) return 0;
+    m_StartMileage = file.startStation.value_or(0.0);
+    m_RunningMileage = CurveFileLength(file);
+    return 1;
+}
+
+bool CRoadDesign_CrossPoint::ToCurveFile(CurveFile& file)
+{
+    const size_t n = m_CrossPoints.size();
+    if (n < 3) return false;
 
     const std::vector<Road_CrossPoint>& cp = m_CrossPoints;
-    const double startMileage = cp[0].station > 0.0001
-                                    ? cp[0].station
-                                    : cp[1].station - ComputeDistance(cp[0].point.x, cp[0].point.y, cp[1].point.x,
-                                                                      cp[1].point.y);
-
-    TdfeText out;
-    out.finite = std::isfinite(startMileage) && std::isfinite(cp[0].point.x) && std::isfinite(cp[0].point.y);
-    out.text = QStringLiteral("CURVE FILE(RP) Ver1.0\r\nMETRES\r\nDEGREES\r\n");
-    out.text += QStringLiteral("START CHAINAGE,") + FormatFixed(startMileage, 4) + QStringLiteral("\r\n");
-    out.text += QStringLiteral("HORIZ\r\nRN,") + FieldText(m_RoadName) + QStringLiteral("\r\n");
-    out.text += QStringLiteral("PT,") + FormatFixed(cp[0].point.y, 6) + QStringLiteral(",") + FormatFixed(cp[0].point.x, 6) +
-                QStringLiteral(",\r\n");
-
+    file = CurveFile();
+    file.roadName = m_RoadName;
+    file.startStation = cp[0].station > 0.0001
+                            ? cp[0].station
+                            : cp[1].station - ComputeDistance(cp[0].point.x, cp[0].point.y, cp[1].point.x, cp[1].point.y);
+    CurveFileRecord start;
+    start.kind = CurveFileRecord::Point;
+    start.x = cp[0].point.x;
+    start.y = cp[0].point.y;
+    file.records.push_back(start);
+    CurveRecords out{file.records};
     double exitTangentBefore = 0.0; // exit tangent length of the previous curve
     for (size_t k = 1; k + 1 < n; ++k)
     {
@@ -374,8 +392,5 @@ int CRoadDesign_CrossPoint::RPtoTDFE(const QString& path)
     const SurveyCoord& b = cp[n - 1].point;
     out.Straight(ComputeDistance(a.x, a.y, b.x, b.y) - exitTangentBefore, Bearing(a.x, a.y, b.x, b.y));
 
-    if (!out.finite) return 0;
-    m_StartMileage = startMileage;
-    m_RunningMileage = out.total;
-    return WriteAnsiTextFile(path, out.text) ? 1 : 0;
+    return true;
 }

@@ -3,6 +3,7 @@
 #include "platform/Export.h"
 #include "road/CRoadConvert.h"
 #include "road/CRoadDesign_Element.h"
+#include "road/CurveFile.h"
 #include "road/SurveyCoord.h"
 
 #include <QString>
@@ -44,6 +45,13 @@ public:
     // Converts the crossing points into straights, transitions and arcs and writes them as a
     // curve exchange file. Writes nothing (and keeps an existing file) when it fails.
     int RPtoTDFE(const QString& path);
+    // The same conversion without the file: the text RPtoTDFE writes. Sets the start station and
+    // the running length as RPtoTDFE does.
+    int RPtoTDFEText(QString& text);
+    // The conversion itself, touching neither the file nor the stations above: the start station
+    // and the curve records. False for fewer than three crossing points. Values that are not
+    // finite are left for the writer to refuse.
+    bool ToCurveFile(CurveFile& file);
 
     QString m_RoadName;
     double m_StartMileage = 0.0;

@@ -129,40 +129,53 @@ int CRoadDesign_Element::REToTDFE(const QString& path)
 {
     const QString target = path.trimmed();
     if (target.isEmpty()) return 0;
+    QString text;
+    if (!REToTDFEText(text)) return 0;
+    return WriteAnsiTextFile(target, text) ? 1 : 0;
+}
 
-    m_RunningMileage = 0.0;
-    QString text = QStringLiteral("CURVE FILE(RE) Ver1.0\r\nMETRES\r\nDEGREES\r\n");
-    text += QStringLiteral("START CHAINAGE,") + FormatFixed(m_StartMileage, 4) + QStringLiteral("\r\n");
-    text += QStringLiteral("HORIZ\r\nRN,") + FieldText(m_RoadName) + QStringLiteral("\r\n");
+int CRoadDesign_Element::REToTDFEText(QString& text)
+{
+    CurveFile file;
+    const bool finite = ToCurveFile(file);
+    m_RunningMileage = CurveFileLength(file);
+    return finite && CurveFileText(file, CurveFileSource::ElementRoute, text) ? 1 : 0;
+}
+
+bool CRoadDesign_Element::ToCurveFile(CurveFile& file) const
+{
+    file = CurveFile();
+    file.roadName = m_RoadName;
+    file.startStation = m_StartMileage;
 
     // A value that is not finite has no meaning in the exchange file: refuse rather than write a
-    // file that describes another route.
-    bool finite = std::isfinite(m_StartMileage);
-    const QString comma = QStringLiteral(",");
-    const QString end = QStringLiteral(",\r\n");
+    // file that describes another route. A length is checked here, before a tiny one is replaced.
+    bool finite = true;
     const qsizetype count = static_cast<qsizetype>(m_Elements.size());
     for (qsizetype i = 0; i < count; ++i)
     {
         const Road_Element& e = m_Elements[static_cast<size_t>(i)];
         if (e.type < 1 || e.type > 4) continue;
+        CurveFileRecord record;
         if (e.type == 1)
         {
-            finite = finite && std::isfinite(e.point.x) && std::isfinite(e.point.y);
-            text += QStringLiteral("PT,") + FormatFixed(e.point.y, 6) + comma + FormatFixed(e.point.x, 6) + end;
+            record.kind = CurveFileRecord::Point;
+            record.x = e.point.x;
+            record.y = e.point.y;
+            file.records.push_back(record);
             continue;
         }
-        const double written = e.length < 1e-6 ? 0.0001 : e.length;
+        record.length = e.length < 1e-6 ? 0.0001 : e.length;
         finite = finite && std::isfinite(e.length);
-        m_RunningMileage += written;
         if (e.type == 2)
         {
-            finite = finite && std::isfinite(e.azimuth);
-            text += QStringLiteral("R.,") + FormatFixed(written, 6) + comma + FormatFixed(e.azimuth, 10) + end;
+            record.kind = CurveFileRecord::Straight;
+            record.bearingDegrees = e.azimuth;
         }
         else if (e.type == 3)
         {
-            finite = finite && std::isfinite(e.radius);
-            text += QStringLiteral("CC,") + FormatFixed(written, 6) + comma + FormatFixed(e.radius, 6) + end;
+            record.kind = CurveFileRecord::Arc;
+            record.radius = e.radius;
         }
         else
         {
@@ -174,10 +187,10 @@ int CRoadDesign_Element::REToTDFE(const QString& path)
                 radius = m_Elements[static_cast<size_t>(i + 1)].radius;
             double a = std::sqrt(std::fabs(e.length * radius));
             if (!std::isfinite(a)) a = std::sqrt(std::fabs(e.length)) * std::sqrt(std::fabs(radius));
-            finite = finite && std::isfinite(a);
-            text += QStringLiteral("CL,") + FormatFixed(written, 6) + comma + FormatFixed(a, 6) + end;
+            record.kind = CurveFileRecord::Transition;
+            record.parameter = a;
         }
+        file.records.push_back(record);
     }
-    if (!finite) return 0;
-    return WriteAnsiTextFile(target, text) ? 1 : 0;
+    return finite;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Export.h"
+#include "road/CurveFile.h"
 #include "road/SurveyCoord.h"
 
 #include <QString>
@@ -50,6 +51,12 @@ public:
 
     // Writes the curve exchange file.
     int REToTDFE(const QString& path);
+    // The text REToTDFE writes, without the file; sets the running length as REToTDFE does.
+    int REToTDFEText(QString& text);
+    // The conversion itself: the curve records of the elements (a start point for each point
+    // element, lengths below 1e-6 m as 0.0001). False when a length is not finite; other values
+    // that are not finite are left for the writer to refuse.
+    bool ToCurveFile(CurveFile& file) const;
 
     QString m_RoadName;
     double m_StartMileage = 0.0;

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <string>
 
 using namespace RoadDesignDetail;
@@ -34,37 +35,78 @@ double WholeStationBase(double start, double interval)
     return std::floor(shifted / interval) * interval;
 }
 
+// The total length of the elements over the interval: about the number of stakes.
+double ExpectedStakes(const std::vector<CRoadElement>& records, double interval)
+{
+    double total = 0.0;
+    for (size_t i = 1; i < records.size(); ++i) total += std::fabs(records[i].m_EndStation - records[i].m_StartStation);
+    return total / interval;
+}
+
+// Fills the one record handed to the caller, reusing its strings: a stake walk of a long road
+// yields millions of records and should not allocate for each.
+class StakeYield
+{
+public:
+    explicit StakeYield(const std::function<void(const RoadCoordinate&)>& yield) : m_yield(yield) {}
+
+    void MainPoint(const QString& label, double x, double y, double station, double bearing)
+    {
+        m_record.type = 0;
+        m_record.name = label;
+        Yield(x, y, station, bearing);
+    }
+
+    void Numbered(int number, double x, double y, double station, double bearing)
+    {
+        char buffer[16];
+        const auto r = std::to_chars(buffer, buffer + sizeof buffer, number);
+        m_record.type = 2;
+        m_record.name = QLatin1StringView(buffer, r.ptr - buffer);
+        Yield(x, y, station, bearing);
+    }
+
+private:
+    void Yield(double x, double y, double station, double bearing)
+    {
+        m_record.x = x;
+        m_record.y = y;
+        m_record.h = 0.0;
+        m_record.mileage = station;
+        m_record.azimuth = bearing;
+        m_digits.clear();
+        AppendFixedAsPrintf(m_digits, station, 4);
+        m_record.note = QLatin1StringView(m_digits.data(), static_cast<qsizetype>(m_digits.size()));
+        m_yield(m_record);
+    }
+
+    const std::function<void(const RoadCoordinate&)>& m_yield;
+    RoadCoordinate m_record;
+    std::string m_digits;
+};
+
+// The text of a stake file: name,x,y,h,station,bearing (packed degrees.minutes-seconds).
 class StakeWriter
 {
 public:
     explicit StakeWriter(size_t expectedLines) { m_text.reserve(expectedLines * 72 + 256); }
 
-    void Add(const char* name, size_t nameLength, double x, double y, double station, double bearing)
+    void Add(const RoadCoordinate& r)
     {
-        m_text.append(name, nameLength);
+        AppendLatin1(r.name); // labels and stake numbers are plain ASCII
         m_text.push_back(',');
-        AppendFixedAsPrintf(m_text, x, 4);
+        AppendFixedAsPrintf(m_text, r.x, 4);
         m_text.push_back(',');
-        AppendFixedAsPrintf(m_text, y, 4);
-        m_text.append(",0.0000,"); // h
-        AppendFixedAsPrintf(m_text, station, 4);
+        AppendFixedAsPrintf(m_text, r.y, 4);
         m_text.push_back(',');
+        AppendFixedAsPrintf(m_text, r.h, 4);
+        m_text.push_back(',');
+        AppendLatin1(r.note); // the station with 4 decimals
+        m_text.push_back(',');
+        double bearing = r.azimuth;
         if (bearing < 1e-5) bearing += kTwoPi;
         AppendFixedAsPrintf(m_text, CRoadDesign::RAD(bearing, 0), 10);
         m_text.append("\r\n");
-    }
-
-    void Add(const QString& name, double x, double y, double station, double bearing)
-    {
-        const QByteArray latin = name.toLatin1(); // labels and stake numbers are plain ASCII
-        Add(latin.constData(), static_cast<size_t>(latin.size()), x, y, station, bearing);
-    }
-
-    void AddNumbered(int number, double x, double y, double station, double bearing)
-    {
-        char buffer[16];
-        const auto r = std::to_chars(buffer, buffer + sizeof buffer, number);
-        Add(buffer, static_cast<size_t>(r.ptr - buffer), x, y, station, bearing);
     }
 
     bool Save(const QString& path) const
@@ -75,6 +117,11 @@ public:
     }
 
 private:
+    void AppendLatin1(const QString& text)
+    {
+        for (const QChar c : text) m_text.push_back(c.unicode() < 0x100 ? static_cast<char>(c.unicode()) : '?');
+    }
+
     std::string m_text;
 };
 
@@ -91,22 +138,30 @@ bool PointAt(const CRoadElement& record, double station, double offset, double& 
 int CRoadDesign::Export(const QString& path, double interval, double offset, int mode)
 {
     if (path.isEmpty()) return 0;
+    const double expected = ExpectedStakes(m_RoadElements, interval);
+    StakeWriter writer(expected >= 0.0 && expected <= kMaxStakes ? static_cast<size_t>(expected) + 4 * m_RoadElements.size()
+                                                                  : 0);
+    const StakeWalk walk = Stakes(interval, offset, mode, [&writer](const RoadCoordinate& r) { writer.Add(r); });
+    if (walk == StakeWalk::Refused) return 0;
+    // As before, the points up to a failure are written and the failure is reported.
+    if (!writer.Save(path)) return 0;
+    return walk == StakeWalk::Complete ? 1 : 0;
+}
+
+StakeWalk CRoadDesign::Stakes(double interval, double offset, int mode,
+                              const std::function<void(const RoadCoordinate&)>& yield) const
+{
     // A zero, negative or non-numeric interval would never advance the running station.
-    if (!(interval > 0.0) || !std::isfinite(interval) || !std::isfinite(offset)) return 0;
-    if (!m_Loaded || m_RoadElements.size() < 2) return 0;
+    if (!(interval > 0.0) || !std::isfinite(interval) || !std::isfinite(offset)) return StakeWalk::Refused;
+    if (!m_Loaded || m_RoadElements.size() < 2) return StakeWalk::Refused;
+    if (!(ExpectedStakes(m_RoadElements, interval) <= kMaxStakes)) return StakeWalk::Refused;
 
     const size_t n = m_RoadElements.size();
-    double total = 0.0;
-    for (size_t i = 1; i < n; ++i)
-        total += std::fabs(m_RoadElements[i].m_EndStation - m_RoadElements[i].m_StartStation);
-    const double expected = total / interval;
-    if (!(expected <= kMaxStakes)) return 0;
-
     const double start = m_RoadElements[0].m_StartStation;
     double c = mode ? start : WholeStationBase(start, interval);
-    if (!std::isfinite(c)) return 0;
+    if (!std::isfinite(c)) return StakeWalk::Refused;
 
-    StakeWriter writer(static_cast<size_t>(expected) + 4 * n);
+    StakeYield out(yield);
     MainPointLabeler labeler;
     int previousKind = 0;
     int stakeNumber = 0;
@@ -127,7 +182,7 @@ int CRoadDesign::Export(const QString& path, double interval, double offset, int
             ok = false;
             break;
         }
-        writer.Add(label, x, y, record.m_StartStation, bearing);
+        out.MainPoint(label, x, y, record.m_StartStation, bearing);
         double lastStation = record.m_StartStation;
 
         const bool circle = record.m_Kind == CRoadElement::CircularCurve;
@@ -146,7 +201,7 @@ int CRoadDesign::Export(const QString& path, double interval, double offset, int
                     ok = false;
                     break;
                 }
-                writer.Add(middleLabel, x, y, middle, bearing);
+                out.MainPoint(middleLabel, x, y, middle, bearing);
                 lastStation = middle;
             }
             if (!PointAt(record, c, offset, x, y, bearing))
@@ -154,7 +209,7 @@ int CRoadDesign::Export(const QString& path, double interval, double offset, int
                 ok = false;
                 break;
             }
-            writer.AddNumbered(++stakeNumber, x, y, c, bearing);
+            out.Numbered(++stakeNumber, x, y, c, bearing);
             lastStation = c;
             const double next = c + interval;
             // Far from station 0 a tiny interval can vanish in rounding; the walk would not advance.
@@ -172,17 +227,9 @@ int CRoadDesign::Export(const QString& path, double interval, double offset, int
     {
         double x = 0.0, y = 0.0, bearing = 0.0;
         if (PointAt(*lastRecord, lastRecord->m_EndStation, offset, x, y, bearing))
-        {
-            ++stakeNumber;
-            writer.Add("ZD", 2, x, y, lastRecord->m_EndStation, bearing);
-        }
+            out.MainPoint(QStringLiteral("ZD"), x, y, lastRecord->m_EndStation, bearing);
         else
-        {
             ok = false;
-        }
     }
-
-    // As before, the points up to a failure are written and the failure is reported.
-    if (!writer.Save(path)) return 0;
-    return ok ? 1 : 0;
+    return ok ? StakeWalk::Complete : StakeWalk::Interrupted;
 }

@@ -3,6 +3,7 @@
 #include "platform/MessageSink.h"
 #include "platform/NumberText.h"
 #include "road/CRoadDesign_Detail.h"
+#include "road/CurveFile.h"
 #include "road/RouteText.h"
 
 #include <QFileInfo>
@@ -16,58 +17,46 @@ int CRoadDesign::LoadTDFEFile(const QString& path)
     if (path.isEmpty() || !QFileInfo(path).isFile()) return 0;
     QString text;
     if (!ReadAnsiTextFile(path, text)) return 0;
+    return LoadTDFEText(text);
+}
 
+int CRoadDesign::LoadTDFEText(const QString& text)
+{
     m_Loaded = 0;
     m_Index.reset();
     m_RoadElements.clear();
     m_MainPoints.clear();
 
-    // Every line is read, also a last one without a line end, and lines may end in CR LF, LF or
-    // CR alone. Line ends never belong to a value, so a route name carries no trailing CR.
-    for (const QString& line : SplitTextLines(text))
+    const CurveFile file = ReadCurveFileText(text);
+    if (file.roadName) m_RoadName = *file.roadName;
+    if (file.startStation) m_StartMileage = *file.startStation;
+    for (const CurveFileRecord& r : file.records)
     {
-        if (line.isEmpty()) continue;
-        const QStringList fields = SplitFields(line, 3);
-        const QString& key = fields.at(0);
         CRoadElement record;
-        if (key == QLatin1String("RN"))
+        switch (r.kind)
         {
-            m_RoadName = fields.at(1);
-            continue;
-        }
-        if (key == QLatin1String("START CHAINAGE"))
-        {
-            m_StartMileage = LeadingNumber(fields.at(1));
-            continue;
-        }
-        if (key == QLatin1String("PT"))
-        {
+        case CurveFileRecord::Point:
             record.m_Kind = CRoadElement::StartPoint;
-            record.m_StartY = LeadingNumber(fields.at(1));
-            record.m_StartX = LeadingNumber(fields.at(2));
-        }
-        else if (key == QLatin1String("R."))
-        {
+            record.m_StartY = r.y;
+            record.m_StartX = r.x;
+            break;
+        case CurveFileRecord::Straight:
             record.m_Kind = CRoadElement::Straight;
-            record.m_Length = LeadingNumber(fields.at(1));
-            record.m_StartBearing = LeadingNumber(fields.at(2)) * kPi / 180.0;
-        }
-        else if (key == QLatin1String("CL"))
-        {
+            record.m_Length = r.length;
+            record.m_StartBearing = r.bearingDegrees * kPi / 180.0;
+            break;
+        case CurveFileRecord::Transition:
+            // The clothoid follows from the radii around it; its parameter is not needed.
             record.m_Kind = CRoadElement::Transition;
-            record.m_Length = LeadingNumber(fields.at(1));
+            record.m_Length = r.length;
             if (!(record.m_Length > 1e-10)) continue;
-        }
-        else if (key == QLatin1String("CC"))
-        {
+            break;
+        case CurveFileRecord::Arc:
             record.m_Kind = CRoadElement::CircularCurve;
-            record.m_Length = LeadingNumber(fields.at(1));
-            record.m_StartRadius = LeadingNumber(fields.at(2));
+            record.m_Length = r.length;
+            record.m_StartRadius = r.radius;
             if (!(record.m_Length > 1e-10)) continue;
-        }
-        else
-        {
-            continue;
+            break;
         }
         m_RoadElements.push_back(record);
     }

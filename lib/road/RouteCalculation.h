@@ -9,7 +9,8 @@
 //   then the curve exchange file is loaded into the target model with LoadTDFEFile.
 //
 // The program saves the route file itself before applying (its dialogs hold the definition);
-// the command-line tool reads the route file instead.
+// the command-line tool reads the route file instead, and when it only answers questions it
+// loads the curve exchange text straight into the model without writing the file.
 
 #include "platform/Export.h"
 
@@ -67,6 +68,11 @@ enum class RouteFileStatus
 // Reads the route file, applies it (writing the curve exchange file to `curvePath`, by default
 // the route's own, see CurveFilePathOf) and loads that file into `target`. Unlike the program,
 // which then shows the last route it could load, a failure at any step is reported and `target`
-// is left unloaded.
+// is left unloaded. A conversion that fails is CalculationFailed (nothing is written); WriteFailed
+// means the file itself could not be written.
 TESVANE_API RouteFileStatus CalculateRouteFile(const QString& routePath, CRoadDesign& target,
                                                const QString& curvePath = QString());
+
+// The same without writing anything: the curve exchange text goes from the conversion straight
+// into `target`, which ends up as it would after loading the file. Never WriteFailed.
+TESVANE_API RouteFileStatus CalculateRouteInMemory(const QString& routePath, CRoadDesign& target);

@@ -170,3 +170,31 @@ TEST_F(RouteCommands, ErrorsNameTheFileAndSetTheExitCode)
         EXPECT_TRUE(r.out.startsWith(QStringLiteral("usage: tesvane ") + QString::fromLatin1(command))) << command;
     }
 }
+
+// A route that cannot be used is reported once: one line naming the file, what failed and the
+// library's own reason.
+TEST_F(RouteCommands, EachFailureIsReportedOnceWithTheFileAndTheReason)
+{
+    const QString bad = dir.filePath(QStringLiteral("bad.RE"));
+    ASSERT_TRUE(Write(bad, QByteArray(kRoute).replace("ELEMENT :2,,0,0,0,,0,150,0,0,\r\n", "")));
+    const QString reason = QString::fromUtf8("最后元素必须为直线，请检查！");
+    for (const char* command : {"mainpoints", "tdfe"})
+    {
+        const ToolRun r = Tool({QString::fromLatin1(command), bad});
+        EXPECT_EQ(r.code, 1) << command;
+        EXPECT_EQ(r.err.count(reason), 1) << r.err.toStdString();
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("tesvane: ") + bad + QStringLiteral(": "))) << r.err.toStdString();
+    }
+
+    // Too few crossing points: the conversion's reason, and no curve exchange file.
+    const QString two = dir.filePath(QStringLiteral("two.RP"));
+    ASSERT_TRUE(Write(two, "ROADNAME:two,\r\nCROSSPT :QD,3400000,500000,0,,0,0,0,0,\r\n"
+                           "CROSSPT :ZD,3401000,500000,0,,0,0,0,0,\r\n"));
+    const ToolRun r = Tool({QStringLiteral("tdfe"), two});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.count(QString::fromUtf8("交点必须大于3个！")), 1) << r.err.toStdString();
+    EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(two));
+    EXPECT_FALSE(QFile::exists(two + QStringLiteral(".TDFE")));
+}

@@ -1,5 +1,6 @@
 #include "MapTestUtil.h"
 
+#include "map/CMapLayer_Road.h"
 #include "road/CRoadDesign.h"
 #include "road/CRoadDesign_Element.h"
 
@@ -170,4 +171,39 @@ TEST(RoadDrawing, ZoomedInBetweenSamplesAndFarOffEnds)
     const QImage line = Draw(*straight, near, 0);
     EXPECT_EQ(CountColor(line, kWhite, QRect(0, 50, 200, 1)), 200);
     EXPECT_EQ(CountColor(line, kWhite), 200);
+}
+
+// The road layer shows its own model: the model's extent, its drawing with the layer's label mode,
+// nothing while hidden or without a converter.
+TEST(RoadLayer, ShowsItsModelWithItsLabelMode)
+{
+    CMapLayer_Road layer;
+    layer.m_RoadDesign = *Route();
+    EXPECT_EQ(layer.GetType(), 1);
+    double a[4] = {}, b[4] = {};
+    ASSERT_EQ(layer.GetRange(a[0], a[1], a[2], a[3], 0), layer.m_RoadDesign.GetRange(b[0], b[1], b[2], b[3], 0));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(a[i], b[i]);
+
+    CMapConvert c = View(900, 1980, 1.0, 220, 140);
+    auto draw = [&layer](CMapConvert* convert) {
+        QImage img(220, 140, QImage::Format_RGB32);
+        img.fill(Qt::black);
+        QPainter p(&img);
+        layer.SetConvert(convert);
+        layer.DrawAll(&p, 0);
+        p.end();
+        return img;
+    };
+    EXPECT_EQ(CountNot(draw(nullptr), kBlack), 0);
+    const QImage stations = draw(&c); // the route view's labels by default
+    EXPECT_EQ(stations, Draw(layer.m_RoadDesign, c, 2));
+    EXPECT_GT(CountColor(stations, kRed), 10);
+    layer.m_LabelMode = 0;
+    EXPECT_EQ(CountColor(draw(&c), kRed), 0);
+    EXPECT_GT(CountColor(draw(&c), kWhite), 100);
+    MapConfigItem item = layer.GetMapItem();
+    item.Visible = 0;
+    layer.SetMapItem(item);
+    EXPECT_EQ(CountNot(draw(&c), kBlack), 0);
+    layer.SetConvert(nullptr);
 }

@@ -295,3 +295,51 @@ TEST(StakeExport, ValidationReportsEveryLine)
     EXPECT_EQ(model.ValidateCalculate(dir.filePath(QStringLiteral("missing.dat"))), 0);
 }
 
+// The stake walk is what the file holds: the same records in the same order, the numbered stakes
+// as interval stakes and the station text exactly as written.
+TEST(StakeExport, TheWalkYieldsTheLinesOfTheFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.dat"));
+    const CRoadDesign model = Loaded(HighwayRoute(234.5));
+    for (int mode : {0, 1})
+    {
+        CRoadDesign copy = model;
+        ASSERT_EQ(copy.Export(path, 12.5, -3.25, mode), 1);
+        QString text;
+        ASSERT_TRUE(ReadAnsiTextFile(path, text));
+        const QStringList lines = SplitTextLines(text);
+        std::vector<RoadCoordinate> records;
+        EXPECT_EQ(model.Stakes(12.5, -3.25, mode, [&records](const RoadCoordinate& r) { records.push_back(r); }),
+                  StakeWalk::Complete);
+        ASSERT_EQ(records.size(), static_cast<size_t>(lines.size()));
+        for (size_t i = 0; i < records.size(); ++i)
+        {
+            const RoadCoordinate& r = records[i];
+            const QStringList f = lines[static_cast<qsizetype>(i)].split(QLatin1Char(','));
+            ASSERT_EQ(f.size(), 6);
+            EXPECT_EQ(r.name, f[0]);
+            EXPECT_EQ(r.type, r.name.at(0).isDigit() ? 2 : 0) << r.name.toStdString();
+            EXPECT_NEAR(r.x, f[1].toDouble(), 5e-5);
+            EXPECT_NEAR(r.y, f[2].toDouble(), 5e-5);
+            EXPECT_EQ(r.h, 0.0);
+            EXPECT_EQ(r.note, f[4]);
+            EXPECT_NEAR(r.mileage, f[4].toDouble(), 5e-5);
+            EXPECT_NEAR(CRoadDesign::RAD(r.azimuth, 0), f[5].toDouble(), 1e-9);
+        }
+    }
+
+    // Refused walks yield nothing; an interrupted one yields what the file then holds.
+    int yielded = 0;
+    const auto count = [&yielded](const RoadCoordinate&) { ++yielded; };
+    EXPECT_EQ(model.Stakes(0.0, 0, 0, count), StakeWalk::Refused);
+    EXPECT_EQ(model.Stakes(20, std::nan(""), 0, count), StakeWalk::Refused);
+    EXPECT_EQ(CRoadDesign().Stakes(20, 0, 0, count), StakeWalk::Refused);
+    EXPECT_EQ(yielded, 0);
+    CRoadDesign far = Loaded(HighwayRoute(1e17));
+    EXPECT_EQ(far.Stakes(1.0, 0, 1, count), StakeWalk::Interrupted);
+    EXPECT_EQ(far.Export(path, 1.0, 0, 1), 0);
+    QString partial;
+    ASSERT_TRUE(ReadAnsiTextFile(path, partial));
+    EXPECT_EQ(yielded, partial.count(QLatin1Char('\n')));
+}

@@ -1,4 +1,4 @@
-#include "app/core/CMapLayer_Road.h"
+#include "map/CMapLayer_Road.h"
 
 CMapLayer_Road::CMapLayer_Road() = default;
 
@@ -9,5 +9,5 @@ int CMapLayer_Road::GetRange(double& minX, double& maxX, double& minY, double& m
 
 void CMapLayer_Road::DrawAll(QPainter* painter, int)
 {
-    if (m_MapItem.Visible && m_pMapConvert && painter) m_RoadDesign.Draw(painter, m_pMapConvert, 2);
+    if (m_MapItem.Visible && m_pMapConvert && painter) m_RoadDesign.Draw(painter, m_pMapConvert, m_LabelMode);
 }

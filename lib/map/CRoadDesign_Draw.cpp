@@ -1,4 +1,6 @@
-// Drawing of the computed alignment: the centre line and its labelled main points.
+// Drawing of the computed alignment: the centre line and its labelled main points. The road
+// engine does not know the map engine, so the model's Draw is defined here, beside the road layer
+// (map/CMapLayer_Road.h) that calls it.
 #include "road/CRoadDesign.h"
 
 #include "map/CMapConvert.h"
