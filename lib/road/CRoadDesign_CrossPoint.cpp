@@ -37,7 +37,7 @@ struct CurveRecords
 
     void Straight(double length, double bearing)
     {
-        double degrees = bearing * 180.0 / kPi;
+        double degrees = Angle::RadiansToDegrees(bearing);
         if (straights > 0 && bearing < 1e-5) degrees += 360.0;
         ++straights;
         CurveFileRecord r;

@@ -43,7 +43,7 @@ int CRoadDesign::LoadTDFEText(const QString& text)
         case CurveFileRecord::Straight:
             record.m_Kind = CRoadElement::Straight;
             record.m_Length = r.length;
-            record.m_StartBearing = r.bearingDegrees * kPi / 180.0;
+            record.m_StartBearing = Angle::DegreesToRadians(r.bearingDegrees);
             break;
         case CurveFileRecord::Transition:
             // The clothoid follows from the radii around it; its parameter is not needed.

@@ -1,5 +1,6 @@
 #include "road/CurveFile.h"
 
+#include "platform/NumberText.h"
 #include "road/RouteText.h"
 
 #include <cmath>
