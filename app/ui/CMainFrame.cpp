@@ -132,12 +132,13 @@ CMainFrame::CMainFrame(const QString& configDir, QWidget* parent) : QMainWindow(
     // pixels wide where there is room and give way on a narrow window, eliding their text rather
     // than running into each other.
     m_Panes[0] = new CElidedLabel(this);
-    m_Panes[0]->setMinimumWidth(0);
     statusBar()->addWidget(m_Panes[0], 1);
     const char* const initial[3] = {"坐标:", "里程:", "偏距:"};
     for (int i = 1; i <= 3; ++i)
     {
-        m_Panes[i] = new CElidedLabel(QString::fromUtf8(initial[i - 1]), this);
+        auto* pane = new CElidedLabel(QString::fromUtf8(initial[i - 1]), this);
+        pane->SetPreferredWidth(300);
+        m_Panes[i] = pane;
         m_Panes[i]->setObjectName(QStringLiteral("statusPane%1").arg(i));
         m_Panes[i]->setMinimumWidth(i == 1 ? 200 : 130);
         m_Panes[i]->setMaximumWidth(300);

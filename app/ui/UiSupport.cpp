@@ -257,6 +257,12 @@ bool ParseField(const QString& text, double& value)
     return true;
 }
 
+QSize CElidedLabel::sizeHint() const
+{
+    const QSize hint = QLabel::sizeHint();
+    return QSize(qMax(hint.width(), m_PreferredWidth), hint.height());
+}
+
 QSize CElidedLabel::minimumSizeHint() const
 {
     const QSize hint = QLabel::minimumSizeHint();

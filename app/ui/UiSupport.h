@@ -13,10 +13,16 @@ class CElidedLabel : public QLabel
 {
 public:
     using QLabel::QLabel;
+    // The width the label asks for when there is room, whatever its text.
+    void SetPreferredWidth(int width) { m_PreferredWidth = width; }
+    QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    int m_PreferredWidth = 0;
 };
 
 // Loads Qt's own Chinese translations (the standard file and colour dialogs, the buttons of the
