@@ -804,3 +804,16 @@ TEST(RouteFileCheckTest, NamesTheLineAndTheReason)
         EXPECT_TRUE(e.IsRouteFile()) << name;
     }
 }
+
+TEST_F(RouteShellTest, TwoStraightsInARowMeetAtACrossingPointNotASecondStart)
+{
+    user.saveFile = dir.filePath(QStringLiteral("s"));
+    user.properties = {QStringLiteral("S"), 0, RouteMode::Element};
+    shell->NewRoute();
+    for (const Road_Element& e : {Point(3400000, 500000), Straight(30, 100), Straight(60, 100), Straight(90, 100)})
+        shell->m_ElementList.Insert(e, -1);
+    ASSERT_TRUE(shell->ApplyElements());
+    QStringList labels;
+    for (const SurveyCoord& p : shell->Road().m_MainPoints) labels << p.name;
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("QD"), QStringLiteral("JD-01"), QStringLiteral("JD-02"), QStringLiteral("ZD")}));
+}
