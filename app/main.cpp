@@ -13,6 +13,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Veylor"));
     QApplication::setOrganizationName(QStringLiteral("Veylor"));
     InstallMessageBoxHandler();
+    // The standard dialogs (files, colours) speak the program's language.
+    InstallQtTranslations(app);
 
     CMainFrame frame(ConfigurationFolder());
     frame.setWindowTitle(QStringLiteral("Veylor"));

@@ -3,13 +3,51 @@
 #include "app/core/ExportOptionsFile.h"
 #include "platform/Color.h"
 #include "platform/MessageSink.h"
+#include "road/RouteFileCheck.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace
 {
 void Warn(const QString& text) { ShowMessage(text, WarningCaption(), MessageKind::Warning); }
 void Fail(const QString& text) { ShowMessage(text, ErrorCaption(), MessageKind::Error); }
+
+QString ModeName(RouteMode mode)
+{
+    return mode == RouteMode::CrossPoint ? QStringLiteral("交点模式") : QStringLiteral("元素模式");
+}
+
+QString ProblemLine(const RouteFileLineProblem& p)
+{
+    QString line = QStringLiteral("第%1行：%2").arg(p.line).arg(p.reason);
+    if (!p.text.isEmpty()) line += QStringLiteral("\n    “%1”").arg(p.text);
+    return line;
+}
+
+// Why a file is not opened: the file, the first line that is not a route record, and that the
+// file was left alone.
+QString RefusalText(const QString& path, RouteMode mode, const RouteFileCheckResult& check)
+{
+    QString text = QStringLiteral("打开线路文件失败！\n%1\n").arg(path);
+    if (check.problems.empty())
+        text += QStringLiteral("文件中没有%1线路的记录。").arg(ModeName(mode));
+    else
+        text += QStringLiteral("这不是%1线路文件，%2").arg(ModeName(mode), ProblemLine(check.problems.front()));
+    return text + QStringLiteral("\n文件没有被改动。");
+}
+
+// The damaged lines of a file that still opens, at most a handful of them.
+QString DamageText(const QString& path, const RouteFileCheckResult& check)
+{
+    const size_t shown = std::min<size_t>(check.problems.size(), 5);
+    QString text = QStringLiteral("线路文件 %1 中有 %2 行已损坏：").arg(path).arg(check.problems.size());
+    for (size_t i = 0; i < shown; ++i) text += QLatin1Char('\n') + ProblemLine(check.problems[i]);
+    if (shown < check.problems.size()) text += QStringLiteral("\n……");
+    return text + QStringLiteral("\n损坏的数值按0读入，其他损坏的行被略过；有问题的行已标出。"
+                                 "文件没有被改动，线路尚未计算：改正后点击“应用”，或保存。");
+}
 } // namespace
 
 CRouteShell::CRouteShell(IRouteUser& user, const QString& configDir) : m_User(user), m_ConfigDir(configDir)
@@ -77,10 +115,13 @@ bool CRouteShell::SavePrompt()
     const bool modified = (Mode() == RouteMode::Element && m_ElementList.m_Modified) ||
                           (Mode() == RouteMode::CrossPoint && m_CrossPointList.m_Modified);
     if (!modified) return true;
-    if (ShowMessage(QStringLiteral("当前线路没有保存，是否保存？"), QuestionCaption(), MessageKind::Question) !=
-        MessageAnswer::Yes)
-        return true;
-    return SaveDefinition();
+    switch (m_User.AskToSaveChanges(QStringLiteral("当前线路没有保存，是否保存？")))
+    {
+    case SaveChoice::Save: return SaveDefinition();
+    case SaveChoice::Discard: return true;
+    case SaveChoice::Cancel: break;
+    }
+    return false;
 }
 
 void CRouteShell::NewRoute()
@@ -130,6 +171,20 @@ bool CRouteShell::OpenRoutePath(const QString& path)
     // A file of another kind changes nothing.
     if (path.size() < 3 || mode == RouteMode::None) return false;
 
+    // The route is written back once opened: first make sure the file is a route file at all, so
+    // that opening a stray file never overwrites it.
+    const RouteFileCheckResult check = CheckRouteFile(path, mode);
+    if (!check.readable)
+    {
+        Fail(QStringLiteral("打开线路文件失败！"));
+        return false;
+    }
+    if (!check.IsRouteFile())
+    {
+        Fail(RefusalText(path, mode, check));
+        return false;
+    }
+
     RouteRecord request;
     request.path = path;
     bool loaded = false;
@@ -158,11 +213,20 @@ bool CRouteShell::OpenRoutePath(const QString& path)
     m_User.ShowInputPane();
     m_User.ShowModeTab(mode);
     m_User.SetWindowTitle(WindowTitle());
+    if (!check.problems.empty())
+    {
+        // Damaged lines read as 0 or are skipped: saving now would make that final. The rows show
+        // what is wrong, and the file waits until the user applies or saves.
+        std::vector<ListRow>& rows = mode == RouteMode::Element ? m_ElementList.m_Rows : m_CrossPointList.m_Rows;
+        for (const RouteFileLineProblem& p : check.problems)
+            if (p.recordIndex >= 0 && static_cast<size_t>(p.recordIndex) < rows.size())
+                rows[static_cast<size_t>(p.recordIndex)].problem = QStringLiteral("第%1行：%2").arg(p.line).arg(p.reason);
+        m_User.RouteChanged();
+        Warn(DamageText(path, check));
+        return false;
+    }
     m_User.RouteChanged();
-    bool written = false;
-    ApplyCurrentMode(written);
-    if (written) LoadCurveFile();
-    m_User.RouteChanged();
+    ApplyAndShow(true);
     m_Map.SetStartCorAndScale(m_Map.m_MapConvert.GetStartCor(), m_Map.m_MapConvert.GetScale(), 1);
     return Road().IsLoad() != 0;
 }
@@ -191,29 +255,34 @@ bool CRouteShell::ApplyCurrentMode(bool& written)
     return true;
 }
 
+bool CRouteShell::ApplyAndShow(bool zoomToRoute)
+{
+    bool written = false;
+    ApplyCurrentMode(written);
+    // A route that could not be computed is taken off the map: the route drawn there would be an
+    // older version, shown as if it were the one in the lists. An older curve exchange file on
+    // disk is not loaded either.
+    if (written)
+        LoadCurveFile(zoomToRoute);
+    else
+        UnloadRoad();
+    m_User.RouteChanged();
+    return written;
+}
+
 bool CRouteShell::ApplyElements()
 {
     if (Mode() != RouteMode::Element) return false;
-    bool written = false;
-    ApplyCurrentMode(written);
-    // A route that could not be computed keeps the last route shown; an older curve exchange file
-    // on disk is not loaded, since it may describe another version of the route.
-    if (written) LoadCurveFile();
-    m_User.RouteChanged();
-    return written;
+    return ApplyAndShow(true);
 }
 
 bool CRouteShell::ApplyCrossPoints()
 {
     if (Mode() != RouteMode::CrossPoint) return false;
-    bool written = false;
-    ApplyCurrentMode(written);
-    if (written) LoadCurveFile();
-    m_User.RouteChanged();
-    return written;
+    return ApplyAndShow(true);
 }
 
-bool CRouteShell::LoadCurveFile()
+bool CRouteShell::LoadCurveFile(bool zoomToRoute)
 {
     m_Map.WaitForDrawing();
     if (!Road().LoadTDFEFile(CurveFilePathOf(m_Record.path)))
@@ -221,7 +290,7 @@ bool CRouteShell::LoadCurveFile()
         Fail(QStringLiteral("加载线路文件错误！"));
         return false;
     }
-    m_User.ZoomToFullExtent();
+    if (zoomToRoute) m_User.ZoomToFullExtent();
     return true;
 }
 
@@ -242,7 +311,17 @@ void CRouteShell::EditProperties()
     if (!m_User.EditProperties(props, false)) return;
     m_Record.name = props.name;
     if (Mode() == RouteMode::Element) m_Record.startMileage = props.startMileage;
-    SaveDefinition();
+    const bool shown = Road().IsLoad() != 0;
+    if (!SaveDefinition()) return;
+    // The stations of the rows and of the map follow the start station: compute the route again
+    // (the definition was just saved as it stands, so this writes nothing the user did not have).
+    if (shown)
+    {
+        ApplyAndShow(false);
+        return;
+    }
+    if (Mode() == RouteMode::Element)
+        for (ListRow& row : m_ElementList.m_Rows) row.outOfDate = true;
     m_User.RouteChanged();
 }
 
@@ -258,10 +337,7 @@ void CRouteShell::ExportStakes()
 
     // The export uses the route in the lists, saved and computed again. When that fails the route
     // on screen is an older one: its stakes would not match the lists, so nothing is exported.
-    bool written = false;
-    ApplyCurrentMode(written);
-    if (written) LoadCurveFile();
-    m_User.RouteChanged();
+    const bool written = ApplyAndShow(true);
     if (!written || !Road().IsLoad())
     {
         Warn(QStringLiteral("线路文件计算错误，不能导出边桩！"));

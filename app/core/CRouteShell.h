@@ -22,7 +22,9 @@ public:
     // Commands.
     void NewRoute();
     void OpenRoute();
-    // Open without the file dialog (command line, tests). True when the route was loaded.
+    // Open without the file dialog (command line, tests). True when the route was loaded and
+    // computed. A file that is not a route file of its mode is refused and left as it is; a route
+    // file with a few damaged lines opens with those rows marked, uncomputed and unsaved.
     bool OpenRoutePath(const QString& path);
     void SaveRoute();
     void EditProperties();
@@ -32,12 +34,13 @@ public:
     bool ApplyCrossPoints();
 
     // Before the window closes (and before New and Open): offers to save unsaved changes. False
-    // when the save failed, so that the changes are not thrown away.
+    // when the user cancelled or the save failed: the command must not go on, so that the changes
+    // are not thrown away.
     bool SavePrompt();
     // Empties the route record, the lists and the road layer.
     void ClearRouteState();
     // Loads the route's curve exchange file into the road layer; zooms to it on success.
-    bool LoadCurveFile();
+    bool LoadCurveFile(bool zoomToRoute = true);
 
     bool HasRoute() const { return !m_Record.path.isEmpty(); }
     RouteMode Mode() const { return RouteModeOfPath(m_Record.path); }
@@ -55,6 +58,9 @@ public:
 private:
     bool SaveDefinition();
     bool ApplyCurrentMode(bool& written);
+    // Applies the current mode and shows the result; a route that could not be computed is taken
+    // off the map rather than leaving an older one there as if it were current.
+    bool ApplyAndShow(bool zoomToRoute);
     void UnloadRoad();
 
     IRouteUser& m_User;

@@ -5,6 +5,14 @@
 
 #include <QString>
 
+// The answers to the save prompt.
+enum class SaveChoice
+{
+    Save,
+    Discard,
+    Cancel // the command (closing, New, Open) does not go on
+};
+
 // Everything the route logic needs from the person in front of the screen and from the window
 // that presents the route. The desktop program answers with dialogs and widgets; tests answer
 // from scripts. Messages go through ShowMessage (platform/MessageSink.h), like the library's own.
@@ -22,6 +30,18 @@ public:
     // The export dialog. Its OK button must pass through AcceptExportOptions (which refuses a bad
     // interval and saves the options); false on Cancel.
     virtual bool EditExportOptions(ExportOptions& options, const QString& configDir) = 0;
+
+    // The save prompt: 保存 / 不保存 / 取消, where Esc and closing the box mean 取消. By default a
+    // question through the message sink (Yes saves, No discards, anything else cancels).
+    virtual SaveChoice AskToSaveChanges(const QString& question)
+    {
+        switch (ShowMessage(question, QuestionCaption(), MessageKind::Question))
+        {
+        case MessageAnswer::Yes: return SaveChoice::Save;
+        case MessageAnswer::No: return SaveChoice::Discard;
+        default: return SaveChoice::Cancel;
+        }
+    }
 
     // Presentation.
     virtual void ShowModeTab(RouteMode) {}

@@ -4,6 +4,7 @@
 #include "map/CMapManage.h"
 #include "road/CRoadDesign.h"
 
+#include <algorithm>
 #include <cmath>
 
 bool ZoomMapToFullExtent(CMapManage& map)
@@ -48,4 +49,70 @@ MouseStatusTexts StatusTextsAt(const CMapConvert& convert, const CRoadDesign& ro
 CPoint ClientCentre(const CRect& r)
 {
     return CPoint(static_cast<int>((r.left + r.right) * 0.5 + 0.5), static_cast<int>((r.top + r.bottom) * 0.5 + 0.5));
+}
+
+namespace
+{
+// The bar is 100 pixels long: a scale is round when 100 times it is 1, 2 or 5 times a power of ten.
+constexpr double kBarPixels = 100.0;
+constexpr double kRelative = 1e-9;
+
+// Sets the scale, keeping the world point under `fixed` at that client point.
+void SetScaleKeeping(CMapManage& map, double scale, CPoint fixed)
+{
+    const CMapConvert& convert = map.m_MapConvert;
+    const CRect rc = convert.GetClientRect();
+    double wx = 0, wy = 0;
+    convert.ClientToWorld(fixed.x, fixed.y, wx, wy);
+    xyhCoord start = convert.GetStartCor();
+    start.x = wx - (rc.Height() - (fixed.y - rc.top)) * scale;
+    start.y = wy - (fixed.x - rc.left) * scale;
+    map.SetStartCorAndScale(start, scale, 1);
+}
+} // namespace
+
+double RoundScaleAtLeast(double scale)
+{
+    if (!(scale > kMinMapScale)) return kMinMapScale;
+    if (scale >= kMaxMapScale) return kMaxMapScale;
+    const double bar = scale * kBarPixels;
+    const double power = std::pow(10.0, std::floor(std::log10(bar)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * power >= bar * (1 - kRelative)) return m * power / kBarPixels;
+    return 10 * power / kBarPixels;
+}
+
+double RoundScaleBelow(double scale)
+{
+    if (!(scale > kMinMapScale)) return kMinMapScale;
+    if (scale > kMaxMapScale) return kMaxMapScale;
+    const double bar = scale * kBarPixels;
+    const double power = std::pow(10.0, std::floor(std::log10(bar)));
+    for (double m : {5.0, 2.0, 1.0, 0.5})
+        if (m * power < bar * (1 - kRelative)) return std::max(kMinMapScale, m * power / kBarPixels);
+    return std::max(kMinMapScale, 0.5 * power / kBarPixels);
+}
+
+bool RoundScaleAfterZoom(CMapManage& map, double before, CPoint fixed)
+{
+    const double now = map.m_MapConvert.GetScale();
+    double target = RoundScaleAtLeast(now);
+    // Zooming in must show more than before, even when the round scale above lies past it.
+    if (now < before && target >= before * (1 - kRelative)) target = RoundScaleBelow(before);
+    if (std::fabs(target - now) <= now * kRelative) return false;
+    SetScaleKeeping(map, target, fixed);
+    return true;
+}
+
+void KeepCentreOnResize(CMapManage& map, const CRect& before, const CRect& after)
+{
+    const double s = map.m_MapConvert.GetScale();
+    const xyhCoord start = map.m_MapConvert.GetStartCor();
+    // The start corner is the world point at the bottom left of the view.
+    const double cx = start.x + before.Height() * s / 2, cy = start.y + before.Width() * s / 2;
+    map.SetClientRect(after);
+    xyhCoord moved = start;
+    moved.x = cx - after.Height() * s / 2;
+    moved.y = cy - after.Width() * s / 2;
+    map.SetStartCorAndScale(moved, s, 1);
 }

@@ -1,5 +1,6 @@
 #include "app/core/RouteLists.h"
 
+#include "app/core/RouteChecks.h"
 #include "geometry/Angle.h"
 #include "platform/MessageSink.h"
 
@@ -16,6 +17,12 @@ size_t InsertPosition(int selectedRow, size_t count)
     return static_cast<size_t>(selectedRow) + 1;
 }
 
+// Rows from `from` on show coordinates and stations of a route that no longer exists.
+void MarkOutOfDate(std::vector<ListRow>& rows, size_t from)
+{
+    for (size_t i = from; i < rows.size(); ++i) rows[i].outOfDate = true;
+}
+
 // The records of a list and their rows change together: these keep them in step for both lists.
 template <typename T, typename RowOfRecord>
 int InsertRecord(std::vector<T>& records, std::vector<ListRow>& rows, const T& record, int selectedRow,
@@ -25,6 +32,7 @@ int InsertRecord(std::vector<T>& records, std::vector<ListRow>& rows, const T& r
     const int number = static_cast<int>(rows.size()) + 1; // the label counts rows, not positions
     records.insert(records.begin() + static_cast<std::ptrdiff_t>(at), record);
     rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), rowOf(record, number));
+    MarkOutOfDate(rows, at + 1);
     return static_cast<int>(at);
 }
 
@@ -38,6 +46,7 @@ bool ReplaceRecord(std::vector<T>& records, std::vector<ListRow>& rows, int row,
     const QString number = rows[at].text[0];
     rows[at] = rowOf(record, 0);
     rows[at].text[0] = number;
+    MarkOutOfDate(rows, at);
     return true;
 }
 
@@ -48,6 +57,9 @@ bool RemoveRecord(std::vector<T>& records, std::vector<ListRow>& rows, int row)
         return false;
     records.erase(records.begin() + row);
     rows.erase(rows.begin() + row);
+    // The rows below move up: number them again at once, so that no two rows share a number.
+    for (size_t i = 0; i < rows.size(); ++i) rows[i].text[0] = QString::number(i + 1);
+    MarkOutOfDate(rows, static_cast<size_t>(row));
     return true;
 }
 
@@ -56,17 +68,19 @@ void ReportSaveFailure(const QString& path)
     ShowMessage(QStringLiteral("保存线路文件失败！\n") + path, ErrorCaption(), MessageKind::Error);
 }
 
-// The road model drops arcs and transitions without length; the rows keep one per element.
-bool ModelKeeps(const Road_Element& e)
+void Warn(const QString& text) { ShowMessage(text, WarningCaption(), MessageKind::Warning); }
+
+// One message for all findings, each naming its row by the number the list shows.
+QString FindingsText(const std::vector<RouteFinding>& findings, const std::vector<ListRow>& rows, const QString& what)
 {
-    switch (e.type)
+    QStringList lines;
+    for (const RouteFinding& f : findings)
     {
-    case 1:
-    case 2: return true;
-    case 3:
-    case 4: return e.length > 1e-10;
-    default: return false;
+        const size_t at = static_cast<size_t>(f.index);
+        const QString number = at < rows.size() ? rows[at].text[0] : QString::number(f.index + 1);
+        lines << QStringLiteral("%1 %2：%3").arg(what, number, f.text);
     }
+    return lines.join(QLatin1Char('\n'));
 }
 } // namespace
 
@@ -127,6 +141,11 @@ int CRouteElementList::Insert(const Road_Element& element, int selectedRow)
     return InsertRecord(m_Route.m_Elements, m_Rows, element, selectedRow, &RowOf);
 }
 
+bool CRouteElementList::TransitionFits(int selectedRow) const
+{
+    return TransitionFitsAt(m_Route.m_Elements, InsertPosition(selectedRow, m_Route.m_Elements.size()));
+}
+
 const Road_Element* CRouteElementList::ElementAt(int row) const
 {
     if (row < 0 || static_cast<size_t>(row) >= m_Route.m_Elements.size()) return nullptr;
@@ -167,9 +186,23 @@ RouteApplyStatus CRouteElementList::Apply(const RouteRecord& frameRecord, bool* 
     else
         ReportSaveFailure(m_Record.path);
 
+    // The shape of the route first, then the values of each element, so that one message names
+    // every element that cannot be built.
+    if (!CheckRouteElements(m_Route)) return RouteApplyStatus::ChecksFailed;
+    const std::vector<RouteFinding> errors = ElementRouteErrors(m_Route.m_Elements);
+    if (!errors.empty())
+    {
+        Warn(QStringLiteral("线路无法计算：\n") + FindingsText(errors, m_Rows, QStringLiteral("元素")) +
+             QStringLiteral("\n请改正后再点击“应用”。"));
+        return RouteApplyStatus::ChecksFailed;
+    }
     const RouteApplyStatus status = ApplyElementRoute(m_Route, m_CheckModel, CurveFilePathOf(m_Record.path));
+    if (status == RouteApplyStatus::CalculationFailed)
+        Warn(QStringLiteral("线路无法计算，请检查各元素的长度、半径和方位角！"));
     if (status != RouteApplyStatus::Written) return status;
     m_Record.runningMileage = m_Route.m_RunningMileage;
+    const std::vector<RouteFinding> kinks = ElementRouteKinks(m_Route.m_Elements, m_CheckModel);
+    if (!kinks.empty()) Warn(QStringLiteral("线路已计算，但有折角：\n") + FindingsText(kinks, m_Rows, QStringLiteral("元素")));
     RebuildFromModel();
     return status;
 }
@@ -183,7 +216,7 @@ void CRouteElementList::RebuildFromModel()
     for (const Road_Element& e : m_Route.m_Elements)
     {
         const int number = static_cast<int>(rows.size()) + 1;
-        if (!ModelKeeps(e) || next >= computed.size())
+        if (!ModelKeepsElement(e) || next >= computed.size())
         {
             rows.push_back(RowOf(e, number));
             continue;
@@ -322,6 +355,13 @@ RouteApplyStatus CRouteCrossPointList::Apply(const RouteRecord& frameRecord, boo
     {
         m_Record.startMileage = m_Route.m_StartMileage;
         m_Record.runningMileage = m_Route.m_RunningMileage;
+        for (ListRow& row : m_Rows)
+        {
+            row.outOfDate = false;
+            row.problem.clear();
+        }
+        const std::vector<RouteFinding> dropped = CrossPointRouteWarnings(m_Route.m_CrossPoints);
+        if (!dropped.empty()) Warn(QStringLiteral("线路已计算，但有交点的缓曲被略去：\n") + FindingsText(dropped, m_Rows, QStringLiteral("交点")));
     }
     return status;
 }

@@ -23,8 +23,13 @@ public:
     // returns the new row's index. The start point of an empty list is appended the same way.
     int Insert(const Road_Element& element, int selectedRow);
     bool Replace(int row, const Road_Element& element);
+    // Removes the row; the rows below are numbered again at once and their computed columns marked
+    // out of date, as after every change, until the route is applied again.
     bool Remove(int row);
     const Road_Element* ElementAt(int row) const;
+    // Whether a transition curve inserted after `selectedRow` would have a circular arc beside it
+    // (or may still get one: appended at the end).
+    bool TransitionFits(int selectedRow) const;
 
     // Saves the route file, checks the elements, computes the route and writes its curve exchange
     // file; on success the rows show the computed values. `saved` (when given) tells whether the

@@ -30,7 +30,9 @@ struct ExportOptions
     double offset = 0.0;    // metres, negative to the left of the centre line
 };
 
-// One row of a route list: the row image (-1 none) and the column texts.
+// One row of a route list: the row image (-1 none), the column texts, whether the computed columns
+// (coordinates, stations, computed bearing and deflection) still describe the route, and what is
+// wrong with the record when the route file held a damaged line for it.
 struct ListRow
 {
     enum Image
@@ -44,4 +46,6 @@ struct ListRow
     int image = NoImage;
     QString text[8];
     QString tip[8]; // a cell's value as people read it (bearings as 45°30′00″), shown as its tooltip
+    bool outOfDate = false;
+    QString problem;
 };

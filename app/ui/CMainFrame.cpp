@@ -5,6 +5,8 @@
 #include "app/ui/RouteDialogs.h"
 #include "app/ui/RouteListPanes.h"
 #include "app/ui/UiSupport.h"
+#include "map/CMouseListenerView.h"
+#include "platform/MessageSink.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -13,6 +15,9 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QResizeEvent>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -85,7 +90,9 @@ COutputWnd::COutputWnd(CRouteShell& shell, QWidget* parent) : QDockWidget(QStrin
     m_Tabs->addTab(m_Elements, RowImage(0), QStringLiteral("元素"));
     m_Tabs->addTab(m_CrossPoints, RowImage(3), QStringLiteral("交点"));
     setWidget(m_Tabs);
-    setMinimumHeight(100);
+    // The list's four buttons stand beside it in a column: never less than that, so that shrinking
+    // the window can never hide them.
+    setMinimumHeight(m_Tabs->minimumSizeHint().height() + 30);
 }
 
 void COutputWnd::ShowModeTab(RouteMode mode)
@@ -115,16 +122,26 @@ CMainFrame::CMainFrame(const QString& configDir, QWidget* parent) : QMainWindow(
     m_InputPane->CrossPointList()->onChanged = [this] { RouteChanged(); };
     m_InputPane->ElementList()->onApply = [this] { m_Shell->ApplyElements(); };
     m_InputPane->CrossPointList()->onApply = [this] { m_Shell->ApplyCrossPoints(); };
+    const auto confirm = [](const QString& question) {
+        return ShowMessage(question, QuestionCaption(), MessageKind::Question) == MessageAnswer::Yes;
+    };
+    m_InputPane->ElementList()->confirmDelete = confirm;
+    m_InputPane->CrossPointList()->confirmDelete = confirm;
 
-    // Status bar: a message pane and the coordinate, station and offset panes.
-    m_Panes[0] = new QLabel(this);
+    // Status bar: a message pane and the coordinate, station and offset panes. The panes are 300
+    // pixels wide where there is room and give way on a narrow window, eliding their text rather
+    // than running into each other.
+    m_Panes[0] = new CElidedLabel(this);
     statusBar()->addWidget(m_Panes[0], 1);
     const char* const initial[3] = {"坐标:", "里程:", "偏距:"};
     for (int i = 1; i <= 3; ++i)
     {
-        m_Panes[i] = new QLabel(QString::fromUtf8(initial[i - 1]), this);
+        auto* pane = new CElidedLabel(QString::fromUtf8(initial[i - 1]), this);
+        pane->SetPreferredWidth(300);
+        m_Panes[i] = pane;
         m_Panes[i]->setObjectName(QStringLiteral("statusPane%1").arg(i));
-        m_Panes[i]->setFixedWidth(300);
+        m_Panes[i]->setMinimumWidth(i == 1 ? 200 : 130);
+        m_Panes[i]->setMaximumWidth(300);
         m_Panes[i]->setFrameShape(QFrame::StyledPanel);
         m_Panes[i]->setFrameShadow(QFrame::Sunken);
         statusBar()->addPermanentWidget(m_Panes[i]);
@@ -135,6 +152,8 @@ CMainFrame::CMainFrame(const QString& configDir, QWidget* parent) : QMainWindow(
     ApplyLook(Settings().value(QStringLiteral("ApplicationLook"), int(LookFusion)).toInt());
     // The pane appears when a route is created or opened.
     m_InputPane->hide();
+    // Below this the status bar and the input pane's buttons no longer fit.
+    setMinimumSize(800, 600);
     RouteChanged();
 }
 
@@ -197,8 +216,9 @@ void CMainFrame::CreateMenus()
     QMenu* view = menuBar()->addMenu(QStringLiteral("视图(&V)"));
     QAction* toolbar = AddCommand(view, IdToolBar, QStringLiteral("工具栏(&M)"),
                                   QStringLiteral("显示或隐藏工具栏\n切换工具栏"), QString());
+    // Without an icon: a checkable menu item with an icon shows the icon instead of the check mark.
     QAction* input = AddCommand(view, IdInputPane, QStringLiteral("输入栏(&I)"),
-                                QStringLiteral("显示或隐藏输入栏\n切换输入栏"), QStringLiteral("input"));
+                                QStringLiteral("显示或隐藏输入栏\n切换输入栏"), QString());
     QAction* status = AddCommand(view, IdStatusBar, QStringLiteral("状态栏(&S)"),
                                  QStringLiteral("显示或隐藏状态栏\n切换状态栏"), QString());
     for (QAction* a : {toolbar, input, status}) a->setCheckable(true);
@@ -245,6 +265,23 @@ void CMainFrame::CreateMenus()
     connect(Action(IdProperties), &QAction::triggered, this, [this] { m_Shell->EditProperties(); });
     connect(Action(IdExport), &QAction::triggered, this, [this] { m_Shell->ExportStakes(); });
     connect(Action(IdExit), &QAction::triggered, this, &QWidget::close);
+    // The map tools stay active after their first use: they are checked while active, one at a
+    // time, and none once a tool hands back.
+    m_Tools = new QActionGroup(this);
+    m_Tools->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    const std::pair<int, int> tools[] = {{IdZoomIn, CMouseListenerView::ToolZoomIn},
+                                         {IdZoomOut, CMouseListenerView::ToolZoomOut},
+                                         {IdPan, CMouseListenerView::ToolPan},
+                                         {IdMeasure, CMouseListenerView::ToolMeasure}};
+    for (const auto& [id, key] : tools)
+    {
+        Action(id)->setCheckable(true);
+        Action(id)->setData(key);
+        m_Tools->addAction(Action(id));
+    }
+    connect(m_View, &CVeylorView::ToolChanged, this, [this](int key) {
+        for (QAction* a : m_Tools->actions()) a->setChecked(key != 0 && a->data().toInt() == key);
+    });
     connect(Action(IdZoomIn), &QAction::triggered, m_View, &CVeylorView::ZoomInCommand);
     connect(Action(IdZoomOut), &QAction::triggered, m_View, &CVeylorView::ZoomOutCommand);
     connect(Action(IdFullExtent), &QAction::triggered, m_View, &CVeylorView::FullExtentCommand);
@@ -346,6 +383,34 @@ void CMainFrame::RouteChanged()
         if (m_Panes[3]) m_Panes[3]->setText(QStringLiteral("偏距:"));
     }
     if (m_View) m_View->update();
+}
+
+SaveChoice CMainFrame::AskToSaveChanges(const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, QuestionCaption(), question, QMessageBox::NoButton, this);
+    QPushButton* save = box.addButton(QStringLiteral("保存(&S)"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("不保存(&N)"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    // Esc and the window's close button must never throw the changes away.
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save) return SaveChoice::Save;
+    if (box.clickedButton() == discard) return SaveChoice::Discard;
+    return SaveChoice::Cancel;
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // A window made small squeezes the input pane to its minimum; when it grows again the extra
+    // room would all go to the map. Give the pane back a usable share.
+    if (m_InputPane && m_InputPane->isVisible() && event->oldSize().isValid() &&
+        event->size().height() > event->oldSize().height())
+    {
+        const int wanted = qMin(280, event->size().height() / 3);
+        if (m_InputPane->height() < wanted) resizeDocks({m_InputPane}, {wanted}, Qt::Vertical);
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -60,12 +60,14 @@ public:
     void SetWindowTitle(const QString& title) override;
     void ZoomToFullExtent() override;
     void RouteChanged() override;
+    SaveChoice AskToSaveChanges(const QString& question) override;
 
     // The visual styles (ids of the settings value "ApplicationLook").
     void ApplyLook(int id);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QAction* AddCommand(QMenu* menu, int id, const QString& text, const QString& prompt, const QString& icon,
@@ -78,6 +80,7 @@ private:
     QToolBar* m_ToolBar = nullptr;
     QLabel* m_Panes[4] = {nullptr, nullptr, nullptr, nullptr};
     QActionGroup* m_Looks = nullptr;
+    QActionGroup* m_Tools = nullptr;
     std::map<int, QAction*> m_Actions;
     QString m_PlatformStyle;
 };

@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace
 {
@@ -86,9 +87,22 @@ void CVeylorView::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     m_Overlay.Resize(size());
     CMapManage& map = m_Shell.Map();
+    const QSize old = event->oldSize();
+    // Keep the centre and the scale; the picture is drawn again for the new size.
+    if (old.isValid() && !old.isEmpty())
+    {
+        KeepCentreOnResize(map, CRect(0, 0, old.width(), old.height()), GetClientRect());
+        return;
+    }
     map.SetClientRect(GetClientRect());
-    // Keep position and scale; the picture is drawn again for the new size.
     map.SetStartCorAndScale(map.m_MapConvert.GetStartCor(), map.m_MapConvert.GetScale(), 1);
+}
+
+void CVeylorView::RoundScale(double before, CPoint fixed)
+{
+    CMapManage& map = m_Shell.Map();
+    if (map.m_MapConvert.GetScale() == before) return;
+    RoundScaleAfterZoom(map, before, fixed);
 }
 
 int CVeylorView::Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) const
@@ -110,10 +124,13 @@ void CVeylorView::mousePressEvent(QMouseEvent* event)
     if (!tool) return;
     CMouseEvent e(&map, CPoint(event->position().toPoint()), Flags(event->buttons(), event->modifiers()),
                   tools->GetMouseListenerSubKey());
+    const double before = map.m_MapConvert.GetScale();
+    m_PressPoint = CPoint(event->position().toPoint());
     if (event->button() == Qt::LeftButton)
     {
         if (tools->GetMouseListenerSubKey() == CMouseListenerView::ToolPan) setCursor(Qt::ClosedHandCursor);
         tool->OnLButtonDown(&e);
+        RoundScale(before, m_PressPoint);
     }
     else if (event->button() == Qt::RightButton)
     {
@@ -131,8 +148,17 @@ void CVeylorView::mouseReleaseEvent(QMouseEvent* event)
     if (!tool) return;
     CMouseEvent e(&map, CPoint(event->position().toPoint()), Flags(event->buttons(), event->modifiers()),
                   tools->GetMouseListenerSubKey());
+    const double before = map.m_MapConvert.GetScale();
     tool->OnLButtonUp(&e);
-    if (e.GetOperate() == kToolDone) tools->SetMouseListenerKey(kToolKey, 0);
+    // A click zooms about the point clicked, a box about the middle of the view it now fills.
+    const CPoint released(event->position().toPoint());
+    const bool click = std::abs(released.x - m_PressPoint.x) <= 5 || std::abs(released.y - m_PressPoint.y) <= 5;
+    RoundScale(before, click ? released : ClientCentre(GetClientRect()));
+    if (e.GetOperate() == kToolDone)
+    {
+        tools->SetMouseListenerKey(kToolKey, 0);
+        emit ToolChanged(0);
+    }
     if (tools->GetMouseListenerSubKey() == CMouseListenerView::ToolPan) setCursor(Qt::OpenHandCursor);
     update();
 }
@@ -160,10 +186,12 @@ void CVeylorView::wheelEvent(QWheelEvent* event)
     const int step = event->angleDelta().y();
     if (step == 0) return;
     const CPoint p(event->position().toPoint());
+    const double before = m_Shell.Map().m_MapConvert.GetScale();
     if (step > 0)
         m_Shell.Map().ZoomIn(p, p);
     else
         m_Shell.Map().ZoomOut(p, p);
+    RoundScale(before, p);
     update();
     event->accept();
 }
@@ -186,13 +214,16 @@ void CVeylorView::SetTool(int subKey, const QCursor& cursor)
 {
     if (CMouseListenerManage* tools = m_Shell.Map().GetMouseListenerManage()) tools->SetMouseListenerKey(kToolKey, subKey);
     setCursor(cursor);
+    emit ToolChanged(subKey);
 }
 
 void CVeylorView::ZoomInCommand()
 {
     SetTool(CMouseListenerView::ToolZoomIn, Qt::CrossCursor);
     const CPoint c = ClientCentre(GetClientRect());
+    const double before = m_Shell.Map().m_MapConvert.GetScale();
     m_Shell.Map().ZoomIn(c, c);
+    RoundScale(before, c);
     update();
 }
 
@@ -200,7 +231,9 @@ void CVeylorView::ZoomOutCommand()
 {
     SetTool(CMouseListenerView::ToolZoomOut, Qt::CrossCursor);
     const CPoint c = ClientCentre(GetClientRect());
+    const double before = m_Shell.Map().m_MapConvert.GetScale();
     m_Shell.Map().ZoomOut(c, c);
+    RoundScale(before, c);
     update();
 }
 
@@ -208,7 +241,8 @@ void CVeylorView::FullExtentCommand()
 {
     CMapManage& map = m_Shell.Map();
     map.SetClientRect(GetClientRect());
-    ZoomMapToFullExtent(map);
+    // The whole route must stay in view: the round scale at least as coarse as the fitted one.
+    if (ZoomMapToFullExtent(map)) RoundScaleAfterZoom(map, 0.0, ClientCentre(GetClientRect()));
     update();
 }
 

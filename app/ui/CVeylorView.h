@@ -33,6 +33,10 @@ public:
     void PanCommand();
     void MeasureCommand();
 
+signals:
+    // The map tool changed (its key, 0 for none), also when a tool finished by itself.
+    void ToolChanged(int subKey);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -45,6 +49,9 @@ private:
     void DiscardMeasurement();
     void SetTool(int subKey, const QCursor& cursor);
     int Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) const;
+    // After a tool or command may have zoomed from `before`: keeps the scale round and in range.
+    void RoundScale(double before, CPoint fixed);
+    CPoint m_PressPoint;
 
     CRouteShell& m_Shell;
     CMapOverlay m_Overlay;

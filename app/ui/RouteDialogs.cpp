@@ -95,6 +95,32 @@ bool CNew_Element_Add_PointDlg::Exchange()
 namespace
 {
 const QString kBearingFormatHint = QStringLiteral("方位按度.分秒输入，例如 45.3000 表示 45°30′00″。");
+
+// Every element needs a length: a negative one would run the stations backwards.
+bool CheckLength(double length, QLineEdit* field)
+{
+    if (length < 0.0001)
+    {
+        ShowMessage(QStringLiteral("长度不能小于0，请重新输入！"), WarningCaption(), MessageKind::Warning);
+        field->setFocus();
+        field->selectAll();
+        return false;
+    }
+    return true;
+}
+
+// An arc without a radius has no shape.
+bool CheckRadius(double radius, QLineEdit* field)
+{
+    if (std::fabs(radius) < 0.0001)
+    {
+        ShowMessage(QStringLiteral("半径不能为0，请重新输入！（右转为正，左转为负）"), WarningCaption(), MessageKind::Warning);
+        field->setFocus();
+        field->selectAll();
+        return false;
+    }
+    return true;
+}
 } // namespace
 
 CNew_Element_Add_LineDlg::CNew_Element_Add_LineDlg(QWidget* parent) : CFieldDialog(QStringLiteral("直线"), parent)
@@ -131,26 +157,10 @@ bool CNew_Element_Add_LineDlg::Exchange()
         return false;
     }
     m_Bearing = m_BearingEdit->text().trimmed();
-    return ReadNumber(m_LengthEdit, m_Length);
+    return ReadNumber(m_LengthEdit, m_Length) && CheckLength(m_Length, m_LengthEdit);
 }
 
 // ---------------------------------------------------------------------------------------------
-
-namespace
-{
-// Arcs and transitions need a length.
-bool CheckLength(double length, QLineEdit* field)
-{
-    if (length < 0.0001)
-    {
-        ShowMessage(QStringLiteral("长度不能小于0，请重新输入！"), WarningCaption(), MessageKind::Warning);
-        field->setFocus();
-        field->selectAll();
-        return false;
-    }
-    return true;
-}
-} // namespace
 
 CNew_Element_Add_CurveDlg::CNew_Element_Add_CurveDlg(QWidget* parent) : CFieldDialog(QStringLiteral("圆曲"), parent)
 {
@@ -169,7 +179,8 @@ void CNew_Element_Add_CurveDlg::SetValues(double radius, double length)
 
 bool CNew_Element_Add_CurveDlg::Exchange()
 {
-    return ReadNumber(m_RadiusEdit, m_Radius) && ReadNumber(m_LengthEdit, m_Length) && CheckLength(m_Length, m_LengthEdit);
+    return ReadNumber(m_RadiusEdit, m_Radius) && CheckRadius(m_Radius, m_RadiusEdit) && ReadNumber(m_LengthEdit, m_Length) &&
+           CheckLength(m_Length, m_LengthEdit);
 }
 
 CNew_Element_Add_SpiralDlg::CNew_Element_Add_SpiralDlg(QWidget* parent) : CFieldDialog(QStringLiteral("缓曲"), parent)
@@ -235,7 +246,7 @@ void CNew_CrossPoint_AddDlg::GetValues(Road_CrossPoint& p) const
 // ---------------------------------------------------------------------------------------------
 
 CNewPropertyDlg::CNewPropertyDlg(const RouteProperties& properties, bool modeChangeable, QWidget* parent)
-    : CFieldDialog(QStringLiteral("新建线路"), parent), m_Properties(properties)
+    : CFieldDialog(modeChangeable ? QStringLiteral("新建线路") : QStringLiteral("线路属性"), parent), m_Properties(properties)
 {
     m_Name = AddField(QStringLiteral("线路名称:"), QStringLiteral("name"));
     m_Station = AddField(QStringLiteral("起点里程:"), QStringLiteral("station"));

@@ -121,7 +121,8 @@ private:
     double m_Values[7] = {0, 0, 0, 0, 0, 0, 0};
 };
 
-// "新建线路": route name, start station and mode.
+// "新建线路" (New, the mode can be chosen) or "线路属性" (Properties): route name, start station and
+// mode.
 class CNewPropertyDlg : public CFieldDialog
 {
     Q_OBJECT

@@ -2,6 +2,8 @@
 
 #include "app/core/RouteLists.h"
 #include "app/core/ListLayout.h"
+#include "app/core/RouteChecks.h"
+#include "platform/MessageSink.h"
 #include "app/ui/RouteDialogs.h"
 #include "app/ui/UiSupport.h"
 
@@ -65,7 +67,34 @@ void CRouteListPane::ShowRows(const std::vector<ListRow>& rows, bool images)
             if (!row.tip[c].isEmpty()) item->setToolTip(row.tip[c]);
             m_Table->setItem(r, c, item);
         }
+        MarkRow(r, row);
     }
+}
+
+void CRouteListPane::MarkRow(int r, const ListRow& row)
+{
+    if (!row.problem.isEmpty())
+    {
+        for (int c = 0; c < m_Table->columnCount(); ++c)
+            if (QTableWidgetItem* item = m_Table->item(r, c))
+            {
+                item->setBackground(QColor(255, 215, 215));
+                item->setToolTip(QStringLiteral("文件中的这一行已损坏：") + row.problem);
+            }
+        return;
+    }
+    if (!row.outOfDate) return;
+    for (int c : m_ComputedColumns)
+        if (QTableWidgetItem* item = m_Table->item(r, c))
+        {
+            item->setForeground(QColor(150, 150, 150));
+            item->setToolTip(QStringLiteral("线路已修改：点击“应用”后更新"));
+        }
+}
+
+bool CRouteListPane::DeleteConfirmed(const QString& question) const
+{
+    return !confirmDelete || confirmDelete(question);
 }
 
 void CRouteListPane::SelectRow(int row)
@@ -94,6 +123,7 @@ CNew_ElementDlg::CNew_ElementDlg(CRouteElementList& list, QWidget* parent) : CRo
     SetColumns({QStringLiteral("元素"), QStringLiteral("北坐标"), QStringLiteral("东坐标"), QStringLiteral("方位角"),
                 QStringLiteral("长度"), QStringLiteral("半径"), QStringLiteral("转角"), QStringLiteral("桩号")},
                {120, 200, 200, 200, 200, 200, 200, 200}, 24);
+    m_ComputedColumns = {1, 2, 6, 7};
     Refresh();
 }
 
@@ -125,7 +155,13 @@ void CNew_ElementDlg::OnInsert()
     QMenu menu(QStringLiteral("增加要素"), this);
     menu.addAction(RowImage(0), QStringLiteral("直线"), this, [this] { InsertKind(2); });
     menu.addAction(RowImage(1), QStringLiteral("圆曲"), this, [this] { InsertKind(3); });
-    menu.addAction(RowImage(2), QStringLiteral("缓曲"), this, [this] { InsertKind(4); });
+    menu.addAction(RowImage(2), QStringLiteral("缓曲"), this, [this] {
+        if (m_List.TransitionFits(FirstSelectedRow()))
+            InsertKind(4);
+        else
+            ShowMessage(QStringLiteral("缓曲必须紧挨圆曲，这里前后都不是圆曲：请先插入圆曲，或选中圆曲所在的行再插入缓曲。"),
+                        WarningCaption(), MessageKind::Warning);
+    });
     const QRect button = m_Buttons[0]->geometry();
     menu.exec(mapToGlobal(QPoint(button.left() - 6, button.bottom() + 1 + 10)));
 }
@@ -213,6 +249,12 @@ void CNew_ElementDlg::OnEdit()
 void CNew_ElementDlg::OnDelete()
 {
     const int row = FirstSelectedRow();
+    const Road_Element* element = m_List.ElementAt(row);
+    if (!element ||
+        !DeleteConfirmed(QStringLiteral("确定删除元素 %1（%2）吗？")
+                             .arg(m_Table->item(row, 0) ? m_Table->item(row, 0)->text() : QString::number(row + 1),
+                                  ElementKindName(element->type))))
+        return;
     if (!m_List.Remove(row)) return;
     Refresh();
     if (row < m_Table->rowCount()) m_Table->scrollToItem(m_Table->item(row, 0));
@@ -270,6 +312,11 @@ void CNew_CrossPointDlg::OnEdit()
 void CNew_CrossPointDlg::OnDelete()
 {
     const int row = FirstSelectedRow();
+    const Road_CrossPoint* point = m_List.PointAt(row);
+    if (!point || !DeleteConfirmed(QStringLiteral("确定删除交点 %1（%2）吗？")
+                                       .arg(m_Table->item(row, 0) ? m_Table->item(row, 0)->text() : QString::number(row + 1),
+                                            point->point.name)))
+        return;
     if (!m_List.Remove(row)) return;
     Refresh();
     if (onChanged) onChanged();

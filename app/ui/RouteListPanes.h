@@ -31,9 +31,17 @@ public:
     std::function<void()> onChanged;
     // The Apply button: the main window applies the route and loads it.
     std::function<void()> onApply;
+    // Asked before a row is deleted; without it rows are deleted at once.
+    std::function<bool(const QString& question)> confirmDelete;
 
 protected:
     void SetColumns(const QStringList& titles, const QList<int>& widths, int rowHeight);
+    // Greys the computed columns of rows that are out of date and marks damaged records.
+    void MarkRow(int r, const ListRow& row);
+    // Asks confirmDelete, when set.
+    bool DeleteConfirmed(const QString& question) const;
+    // Columns that show computed values (greyed while out of date).
+    QList<int> m_ComputedColumns;
     void resizeEvent(QResizeEvent* event) override;
     virtual void OnInsert() = 0;
     virtual void OnEdit() = 0;

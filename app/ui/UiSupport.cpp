@@ -5,6 +5,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QPainter>
@@ -250,4 +255,38 @@ bool ParseField(const QString& text, double& value)
     if (!ok || !std::isfinite(v)) return false;
     value = v;
     return true;
+}
+
+QSize CElidedLabel::sizeHint() const
+{
+    const QSize hint = QLabel::sizeHint();
+    return QSize(qMax(hint.width(), m_PreferredWidth), hint.height());
+}
+
+QSize CElidedLabel::minimumSizeHint() const
+{
+    const QSize hint = QLabel::minimumSizeHint();
+    return QSize(qMin(hint.width(), minimumWidth() > 0 ? minimumWidth() : 40), hint.height());
+}
+
+void CElidedLabel::paintEvent(QPaintEvent* event)
+{
+    // The frame as QLabel draws it, the text elided to what is left inside.
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    const QRect inside = contentsRect().adjusted(2, 0, -2, 0);
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, inside.width());
+    style()->drawItemText(&painter, inside, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), shown, foregroundRole());
+}
+
+bool InstallQtTranslations(QApplication& app)
+{
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }

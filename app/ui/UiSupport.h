@@ -1,9 +1,33 @@
 #pragma once
 
 #include <QIcon>
+#include <QLabel>
 #include <QString>
 
+class QApplication;
 class QWidget;
+
+// A one-line label that may be narrower than its text: it shows the start of the text with "…"
+// instead of spilling over its neighbours. text() keeps the whole text.
+class CElidedLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+    // The width the label asks for when there is room, whatever its text.
+    void SetPreferredWidth(int width) { m_PreferredWidth = width; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int m_PreferredWidth = 0;
+};
+
+// Loads Qt's own Chinese translations (the standard file and colour dialogs, the buttons of the
+// message boxes) from the folder where Qt keeps them. False when they are not installed.
+bool InstallQtTranslations(QApplication& app);
 
 // Row images of the element list: 0 straight, 1 circular arc, 2 transition curve, 3 start point.
 QIcon RowImage(int image);

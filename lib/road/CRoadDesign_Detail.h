@@ -24,7 +24,9 @@ inline bool NormaliseBearing(double& bearing)
 
 // Labels the main points at element starts. A label is made from the kind of the element and
 // of the last element before it that is not a start point; each label kind has its own counter.
-// Combinations without a label of their own repeat the previous main point's label.
+// A straight after a straight starts at a crossing point without a curve: "JD-nn" (repeating the
+// previous label there would call two different points "QD"). Other combinations without a label
+// of their own repeat the previous main point's label.
 class MainPointLabeler
 {
 public:
@@ -37,6 +39,7 @@ public:
             if (index == 1) label = QStringLiteral("QD");
             else if (previousKind == 3) label = Numbered("YZ", m_yz);
             else if (previousKind == 4) label = Numbered("HZ", m_hz);
+            else if (previousKind == 2) label = Numbered("JD", m_jd);
         }
         else if (kind == 3)
         {
@@ -63,7 +66,7 @@ private:
         return QString::asprintf("%s-%02d", prefix, counter);
     }
 
-    int m_zh = 0, m_hy = 0, m_yh = 0, m_hz = 0, m_zy = 0, m_yz = 0, m_qz = 0;
+    int m_zh = 0, m_hy = 0, m_yh = 0, m_hz = 0, m_zy = 0, m_yz = 0, m_qz = 0, m_jd = 0;
     QString m_last;
 };
 } // namespace RoadDesignDetail

@@ -4,8 +4,10 @@
 #include "app/core/CRouteShell.h"
 #include "app/core/ExportOptionsFile.h"
 #include "app/core/ListLayout.h"
+#include "app/core/MapViewLogic.h"
 #include "geometry/Angle.h"
 #include "platform/FileIO.h"
+#include "road/RouteFileCheck.h"
 #include "platform/MessageSink.h"
 #include "road/RouteText.h"
 
@@ -509,4 +511,329 @@ TEST(ListLayoutTest, ButtonsBesideOrBelowTheList)
         EXPECT_EQ(l.buttons[3].bottom(), 600 - 6 - 1);
         EXPECT_LT(l.list.bottom(), l.buttons[0].top());
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Never lose or silently change the user's work.
+
+namespace
+{
+QByteArray Bytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString Write(const QTemporaryDir& dir, const char* name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(QLatin1String(name));
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+
+// Deterministic noise: the same "random" file on every run.
+QByteArray Noise(int size)
+{
+    QByteArray b;
+    quint32 state = 12345;
+    for (int i = 0; i < size; ++i)
+    {
+        state = state * 1103515245u + 12345u;
+        b.append(static_cast<char>(state >> 16));
+    }
+    return b;
+}
+} // namespace
+
+TEST_F(RouteShellTest, OpeningAFileThatIsNotARouteRefusesItAndLeavesItAlone)
+{
+    ASSERT_TRUE(shell->OpenRoutePath(Copy("element-ramp.RE")));
+    const QString current = shell->m_Record.path;
+    const struct
+    {
+        const char* name;
+        QByteArray bytes;
+        const char* mentions; // in the message after the path
+    } cases[] = {
+        {"garbage.RE", Noise(3000), "元素模式"},
+        {"text.RP", "This is a plain text file.\r\nIt has a few lines of prose,\r\nnone of them a route.\r\n", "第1行：不是线路记录"},
+        {"empty.RE", QByteArray(), "文件中没有元素模式线路的记录"},
+        {"crosspoints.RE", Bytes(Example("crosspoint-hukun.RP")), "交点模式"},
+        {"letters.RE", "ROADNAME:x,\r\nELEMENT :1,,abc,def,0,,0,0,0,0,\r\nELEMENT :2,,0,0,0,,abc,xyz,0,0,\r\n", "“北坐标”不是数字（abc）"},
+    };
+    for (const auto& c : cases)
+    {
+        const QString path = Write(dir, c.name, c.bytes);
+        user.messages.clear();
+        EXPECT_FALSE(shell->OpenRoutePath(path)) << c.name;
+        // Byte for byte as before, and no curve file beside it.
+        EXPECT_EQ(Bytes(path), c.bytes) << c.name;
+        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".TDFE"))) << c.name;
+        ASSERT_EQ(user.messages.size(), 1u) << c.name;
+        const QString text = user.messages[0].text;
+        EXPECT_EQ(user.messages[0].caption, QStringLiteral("Error"));
+        EXPECT_TRUE(text.startsWith(QStringLiteral("打开线路文件失败！\n") + path)) << text.toStdString();
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.mentions))) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(QStringLiteral("文件没有被改动。"))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("线路元素不能小于2个")));
+        // The route being edited stays.
+        EXPECT_EQ(shell->m_Record.path, current);
+        EXPECT_TRUE(shell->Road().IsLoad());
+    }
+}
+
+TEST_F(RouteShellTest, ADamagedLineAmongGoodOnesOpensMarkedAndUnsaved)
+{
+    QByteArray bytes = Bytes(Example("element-ramp.RE"));
+    // Line 5, the first transition (element 3): its length becomes "abc".
+    bytes.replace("ELEMENT :4,,0.000000,0.000000,0.000000,,0.000000000000,80.000000,",
+                  "ELEMENT :4,,0.000000,0.000000,0.000000,,0.000000000000,abc,");
+    const QString path = Write(dir, "damaged.RE", bytes);
+    EXPECT_FALSE(shell->OpenRoutePath(path)); // opened, not computed
+    EXPECT_EQ(shell->m_Record.path, path);
+    EXPECT_EQ(Bytes(path), bytes);
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".TDFE")));
+    EXPECT_FALSE(shell->Road().IsLoad());
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_EQ(user.messages[0].caption, QStringLiteral("Warning"));
+    EXPECT_TRUE(user.messages[0].text.contains(QStringLiteral("第5行：“长度”不是数字（abc）"))) << user.messages[0].text.toStdString();
+    const CRouteElementList& list = shell->m_ElementList;
+    ASSERT_GT(list.m_Rows.size(), 3u);
+    EXPECT_TRUE(list.m_Rows[1].problem.isEmpty());
+    EXPECT_TRUE(list.m_Rows[2].problem.contains(QStringLiteral("长度"))) << list.m_Rows[2].problem.toStdString();
+    // Nothing asks to save a file the user has not touched; closing leaves it as it was.
+    EXPECT_EQ(list.m_Modified, 0);
+    EXPECT_TRUE(shell->SavePrompt());
+    EXPECT_EQ(Bytes(path), bytes);
+}
+
+TEST_F(RouteShellTest, CancelAtTheSavePromptKeepsTheChangesAndTheRoute)
+{
+    const QString path = Copy("element-ramp.RE");
+    ASSERT_TRUE(shell->OpenRoutePath(path));
+    const QByteArray before = Bytes(path);
+    shell->m_ElementList.Remove(2);
+    user.messages.clear();
+
+    user.answers = {MessageAnswer::Cancel};
+    EXPECT_FALSE(shell->SavePrompt()); // closing stops
+    EXPECT_EQ(shell->m_ElementList.m_Modified, 1);
+
+    // Open: cancelled before the file dialog.
+    user.answers = {MessageAnswer::Cancel};
+    user.openFile = Copy("element-ring-road.RE");
+    shell->OpenRoute();
+    EXPECT_EQ(shell->m_Record.path, path);
+
+    // New likewise.
+    user.answers = {MessageAnswer::Cancel};
+    user.saveFile = dir.filePath(QStringLiteral("fresh"));
+    user.properties = {QStringLiteral("F"), 0, RouteMode::Element};
+    shell->NewRoute();
+    EXPECT_EQ(shell->m_Record.path, path);
+    EXPECT_EQ(shell->m_ElementList.m_Modified, 1);
+    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(user.messages.size(), 3u);
+}
+
+TEST_F(RouteShellTest, ApplyNamesEveryElementThatCannotBeBuiltAndTakesTheOldRouteOffTheMap)
+{
+    ASSERT_TRUE(shell->OpenRoutePath(Copy("element-ramp.RE")));
+    ASSERT_TRUE(shell->Road().IsLoad());
+    CRouteElementList& list = shell->m_ElementList;
+    list.Clear();
+    Road_Element flat;
+    flat.type = 3;
+    flat.length = 100;
+    flat.radius = 0;
+    Road_Element spiral;
+    spiral.type = 4;
+    spiral.length = 50;
+    for (const Road_Element& e : {Point(3400000, 500000), Straight(30, 100), flat, Straight(0, -40), spiral, Straight(0, 60)})
+        list.Insert(e, -1);
+    user.messages.clear();
+    EXPECT_FALSE(shell->ApplyElements());
+    ASSERT_EQ(user.messages.size(), 1u) << user.Texts().join('\n').toStdString();
+    const QString text = user.messages[0].text;
+    EXPECT_TRUE(text.contains(QStringLiteral("元素 3：圆曲半径不能为0"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("元素 4：长度不能为负（-40.0000）"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("元素 5：缓曲必须紧挨圆曲"))) << text.toStdString();
+    // The route drawn before described other elements: it is no longer shown as current.
+    EXPECT_FALSE(shell->Road().IsLoad());
+
+    // A transition is refused where neither neighbour is an arc, allowed at the end.
+    list.Clear();
+    list.Insert(Point(0, 0), -1);
+    list.Insert(Straight(10, 100), -1);
+    list.Insert(Straight(10, 100), -1);
+    EXPECT_FALSE(list.TransitionFits(1));
+    EXPECT_TRUE(list.TransitionFits(2));
+}
+
+TEST_F(RouteShellTest, KinksAndIgnoredTransitionsAreReportedByName)
+{
+    user.saveFile = dir.filePath(QStringLiteral("k"));
+    user.properties = {QStringLiteral("K"), 0, RouteMode::Element};
+    shell->NewRoute();
+    CRouteElementList& list = shell->m_ElementList;
+    Road_Element arc;
+    arc.type = 3;
+    arc.radius = 500;
+    arc.length = 100;
+    for (const Road_Element& e : {Point(3400000, 500000), Straight(30, 100), arc, Straight(90, 100)}) list.Insert(e, -1);
+    EXPECT_TRUE(shell->ApplyElements());
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_EQ(user.messages[0].caption, QStringLiteral("Warning"));
+    EXPECT_TRUE(user.messages[0].text.contains(QStringLiteral("元素 4：方位角与前面曲线的终点方位相差"))) << user.messages[0].text.toStdString();
+    // A bearing of 0 follows the curve: no kink.
+    list.Replace(3, Straight(0, 100));
+    user.messages.clear();
+    EXPECT_TRUE(shell->ApplyElements());
+    EXPECT_TRUE(user.messages.empty()) << user.Texts().join('\n').toStdString();
+
+    ASSERT_TRUE(shell->OpenRoutePath(Copy("crosspoint-hukun.RP")));
+    Road_CrossPoint p = *shell->m_CrossPointList.PointAt(1);
+    p.radius = 0;
+    shell->m_CrossPointList.Replace(1, p);
+    user.messages.clear();
+    EXPECT_TRUE(shell->ApplyCrossPoints());
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_TRUE(user.messages[0].text.contains(QStringLiteral("交点 2：JD1 的半径为0，左右缓曲长（200.0000，200.0000）不起作用")))
+        << user.messages[0].text.toStdString();
+}
+
+TEST_F(RouteShellTest, RowsAreRenumberedAtOnceAndMarkedUntilApplied)
+{
+    ASSERT_TRUE(shell->OpenRoutePath(Copy("element-ramp.RE")));
+    CRouteElementList& list = shell->m_ElementList;
+    const QString lastStation = list.m_Rows.back().text[7];
+    ASSERT_TRUE(list.Remove(2));
+    for (size_t i = 0; i < list.m_Rows.size(); ++i)
+    {
+        EXPECT_EQ(list.m_Rows[i].text[0], QString::number(i + 1));
+        EXPECT_EQ(list.m_Rows[i].outOfDate, i >= 2) << i;
+    }
+    ASSERT_TRUE(shell->ApplyElements());
+    for (const ListRow& row : list.m_Rows) EXPECT_FALSE(row.outOfDate);
+    EXPECT_NE(list.m_Rows.back().text[7], lastStation);
+
+    // A crossing-point list is numbered again too.
+    ASSERT_TRUE(shell->OpenRoutePath(Copy("crosspoint-hukun.RP")));
+    ASSERT_TRUE(shell->m_CrossPointList.Remove(0));
+    EXPECT_EQ(shell->m_CrossPointList.m_Rows[0].text[0], QStringLiteral("1"));
+}
+
+TEST_F(RouteShellTest, ANewStartStationReachesTheRowsAndTheMapAtOnce)
+{
+    const QString path = Copy("element-ramp.RE");
+    ASSERT_TRUE(shell->OpenRoutePath(path));
+    const int zooms = user.zooms;
+    const double length = shell->Road().m_RoadElements.back().m_EndStation - 5000.0;
+    user.properties = {QStringLiteral("Interchange Ramp A"), 6000.0, RouteMode::Element};
+    shell->EditProperties();
+    EXPECT_DOUBLE_EQ(shell->Road().m_RoadElements.front().m_StartStation, 6000.0);
+    EXPECT_EQ(shell->m_ElementList.m_Rows.back().text[7], QString::asprintf("%.4f", 6000.0 + length));
+    EXPECT_EQ(user.zooms, zooms); // the view stays where it was
+    CRoadDesign_Element onDisk;
+    ASSERT_TRUE(onDisk.LibraryFile_Read(path));
+    EXPECT_DOUBLE_EQ(onDisk.m_StartMileage, 6000.0);
+}
+
+TEST(MapViewLogicTest, ScalesStayRoundAndWithinLimits)
+{
+    // The 100-pixel scale bar: 575 m becomes 1000 m, never an odd length.
+    EXPECT_DOUBLE_EQ(RoundScaleAtLeast(5.75), 10.0);
+    EXPECT_DOUBLE_EQ(RoundScaleAtLeast(2.0), 2.0);
+    EXPECT_DOUBLE_EQ(RoundScaleAtLeast(0.0031), 0.005);
+    EXPECT_DOUBLE_EQ(RoundScaleBelow(10.0), 5.0);
+    EXPECT_DOUBLE_EQ(RoundScaleBelow(5.0), 2.0);
+    EXPECT_DOUBLE_EQ(RoundScaleBelow(0.02), 0.01);
+    EXPECT_DOUBLE_EQ(RoundScaleAtLeast(1e9), kMaxMapScale);
+
+    CMapManage map;
+    map.SetClientRect(CRect(0, 0, 800, 600));
+    map.SetStartCorAndScale({3400000, 500000, 0}, 1.0, 1);
+    const CPoint centre(400, 300);
+    // Zooming out again and again stops at the limit, about the same point.
+    double x0 = 0, y0 = 0;
+    map.m_MapConvert.ClientToWorld(centre.x, centre.y, x0, y0);
+    for (int i = 0; i < 80; ++i)
+    {
+        const double before = map.m_MapConvert.GetScale();
+        map.ZoomOut(centre, centre);
+        RoundScaleAfterZoom(map, before, centre);
+        const double s = map.m_MapConvert.GetScale();
+        EXPECT_LE(s, kMaxMapScale);
+        EXPECT_DOUBLE_EQ(RoundScaleAtLeast(s), s) << s;
+    }
+    EXPECT_DOUBLE_EQ(map.m_MapConvert.GetScale(), kMaxMapScale);
+    // Zooming in from a round scale goes to the next round one below, never back up.
+    const double before = map.m_MapConvert.GetScale();
+    map.ZoomIn(centre, centre);
+    RoundScaleAfterZoom(map, before, centre);
+    EXPECT_DOUBLE_EQ(map.m_MapConvert.GetScale(), 200.0);
+    double x1 = 0, y1 = 0;
+    map.m_MapConvert.ClientToWorld(centre.x, centre.y, x1, y1);
+    EXPECT_NEAR(x1, x0, 2 * kMaxMapScale);
+    EXPECT_NEAR(y1, y0, 2 * kMaxMapScale);
+
+    // A resize keeps the world point at the centre of the view.
+    map.SetStartCorAndScale({3400000, 500000, 0}, 0.5, 1);
+    map.m_MapConvert.ClientToWorld(400, 300, x0, y0);
+    KeepCentreOnResize(map, CRect(0, 0, 800, 600), CRect(0, 0, 1400, 900));
+    map.m_MapConvert.ClientToWorld(700, 450, x1, y1);
+    EXPECT_NEAR(x1, x0, 1.0);
+    EXPECT_NEAR(y1, y0, 1.0);
+    EXPECT_DOUBLE_EQ(map.m_MapConvert.GetScale(), 0.5);
+}
+
+TEST(RouteFileCheckTest, NamesTheLineAndTheReason)
+{
+    QTemporaryDir dir;
+    const QString re = Write(dir, "a.RE",
+                             "ROADNAME:A,\r\nMELIAGE :12x,\r\nshort\r\n\r\nELEMENT :1,,1,2,3,,0,0,0,0,\r\n"
+                             "ELEMENT :7,,0,0,0,,0,5,0,0,\r\nELEMENT :2,,0,0,0,,45,100\r\n");
+    const RouteFileCheckResult r = CheckRouteFile(re, RouteMode::Element);
+    EXPECT_TRUE(r.readable);
+    EXPECT_EQ(r.goodRecords, 3); // name, point, and the straight with its missing values
+    ASSERT_EQ(r.problems.size(), 2u);
+    EXPECT_EQ(r.problems[0].line, 2);
+    EXPECT_EQ(r.problems[0].reason, QStringLiteral("起点里程不是数字（12x）"));
+    EXPECT_EQ(r.problems[0].recordIndex, -1);
+    EXPECT_EQ(r.problems[1].line, 6);
+    EXPECT_EQ(r.problems[1].reason, QStringLiteral("元素类型必须是1至4（7）"));
+    EXPECT_EQ(r.problems[1].recordIndex, 1);
+    EXPECT_TRUE(r.IsRouteFile());
+
+    // A NUL cuts the file where the readers stop.
+    const QString nul = Write(dir, "b.RP", QByteArray("ROADNAME:B,\r\nCROSSPT :P,1,2,3,,0,0,0,0,\r\n") + QByteArray(1, '\0') + QByteArray("rest"));
+    const RouteFileCheckResult b = CheckRouteFile(nul, RouteMode::CrossPoint);
+    ASSERT_EQ(b.problems.size(), 1u);
+    EXPECT_EQ(b.problems[0].line, 3);
+    EXPECT_TRUE(b.problems[0].reason.contains(QStringLiteral("二进制")));
+    EXPECT_FALSE(CheckRouteFile(dir.filePath(QStringLiteral("none.RE")), RouteMode::Element).readable);
+    // Every example route is a clean route file of its mode.
+    for (const char* name : {"element-ramp.RE", "element-ring-road.RE", "element-jinggangao.RE", "crosspoint-hukun.RP",
+                             "crosspoint-outer-ring.RP", "crosspoint-mountain.RP", "crosspoint-long-45-curves.RP"})
+    {
+        const QString path = Example(name);
+        const RouteFileCheckResult e = CheckRouteFile(path, RouteModeOfPath(path));
+        EXPECT_TRUE(e.problems.empty()) << name << ": " << (e.problems.empty() ? "" : e.problems[0].reason.toStdString());
+        EXPECT_TRUE(e.IsRouteFile()) << name;
+    }
+}
+
+TEST_F(RouteShellTest, TwoStraightsInARowMeetAtACrossingPointNotASecondStart)
+{
+    user.saveFile = dir.filePath(QStringLiteral("s"));
+    user.properties = {QStringLiteral("S"), 0, RouteMode::Element};
+    shell->NewRoute();
+    for (const Road_Element& e : {Point(3400000, 500000), Straight(30, 100), Straight(60, 100), Straight(90, 100)})
+        shell->m_ElementList.Insert(e, -1);
+    ASSERT_TRUE(shell->ApplyElements());
+    QStringList labels;
+    for (const SurveyCoord& p : shell->Road().m_MainPoints) labels << p.name;
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("QD"), QStringLiteral("JD-01"), QStringLiteral("JD-02"), QStringLiteral("ZD")}));
 }

@@ -5,10 +5,15 @@
 #include "app/ui/CVeylorView.h"
 #include "app/ui/RouteDialogs.h"
 #include "app/ui/RouteListPanes.h"
+#include "app/ui/UiSupport.h"
 #include "map/CMapConvert.h"
 #include "platform/MessageSink.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QStatusBar>
+#include <QTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 namespace
 {
@@ -262,4 +268,177 @@ TEST(MainWindow, WithoutARouteTheMapIsGreyAndTheMouseChangesNothing)
     EXPECT_EQ(view->grab().toImage().pixelColor(50, 50), QColor(171, 171, 171));
     EXPECT_FALSE(frame.Action(32805)->isEnabled()); // Save needs a route
     EXPECT_TRUE(frame.InputPane()->isHidden());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Prompts, layout and texts of the main window.
+
+namespace
+{
+// Runs `act` on the next modal box once it is shown (the box's exec() blocks the test).
+void OnNextModal(std::function<void(QWidget*)> act)
+{
+    QTimer::singleShot(0, [act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+        {
+            OnNextModal(act);
+            return;
+        }
+        act(modal);
+    });
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+TEST(MainWindow, SavePromptOffersCancelAndEscapeKeepsTheWindowAndTheChanges)
+{
+    QuietMessages messages;
+    QTemporaryDir dir;
+    const QString route = dir.filePath(QStringLiteral("ramp.RE"));
+    ASSERT_TRUE(QFile::copy(Example("element-ramp.RE"), route));
+    CMainFrame frame(dir.path());
+    frame.show();
+    ASSERT_TRUE(frame.Shell().OpenRoutePath(route));
+    const QByteArray before = FileBytes(route);
+    frame.Shell().m_ElementList.Remove(2);
+
+    QStringList buttons;
+    OnNextModal([&buttons](QWidget* box) {
+        for (QAbstractButton* b : box->findChildren<QAbstractButton*>()) buttons << b->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(frame.close());
+    EXPECT_TRUE(frame.isVisible());
+    buttons.sort();
+    EXPECT_EQ(buttons, (QStringList{QStringLiteral("不保存(&N)"), QStringLiteral("保存(&S)"), QStringLiteral("取消")}));
+    EXPECT_EQ(frame.Shell().m_ElementList.m_Modified, 1);
+    EXPECT_EQ(FileBytes(route), before);
+
+    // 不保存 closes without writing.
+    OnNextModal([](QWidget* box) {
+        for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+            if (b->text() == QStringLiteral("不保存(&N)")) b->click();
+    });
+    EXPECT_TRUE(frame.close());
+    EXPECT_EQ(FileBytes(route), before);
+}
+
+TEST(MainWindow, DeleteAsksFirstAndRowsBelowAreMarkedUntilApplied)
+{
+    QTemporaryDir dir;
+    const QString route = dir.filePath(QStringLiteral("ramp.RE"));
+    ASSERT_TRUE(QFile::copy(Example("element-ramp.RE"), route));
+    CMainFrame frame(dir.path());
+    frame.show();
+    ASSERT_TRUE(frame.Shell().OpenRoutePath(route));
+    CNew_ElementDlg* pane = frame.InputPane()->ElementList();
+    const int rows = pane->Table()->rowCount();
+    pane->SelectRow(2);
+
+    MessageAnswer answer = MessageAnswer::No;
+    QStringList asked;
+    const MessageHandler previous = SetMessageHandler([&](const QString& text, const QString&, MessageKind) {
+        asked << text;
+        return answer;
+    });
+    QTest::mouseClick(pane->Button(2), Qt::LeftButton);
+    EXPECT_EQ(pane->Table()->rowCount(), rows);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked[0], QStringLiteral("确定删除元素 3（缓曲）吗？"));
+    answer = MessageAnswer::Yes;
+    QTest::mouseClick(pane->Button(2), Qt::LeftButton);
+    SetMessageHandler(previous);
+    ASSERT_EQ(pane->Table()->rowCount(), rows - 1);
+    EXPECT_EQ(pane->Table()->item(2, 0)->text(), QStringLiteral("3"));
+    EXPECT_NE(pane->Table()->item(2, 7)->foreground().color(), pane->Table()->item(1, 7)->foreground().color());
+}
+
+TEST(MainWindow, PaneAndStatusBarStayUsableAtTheSmallestSize)
+{
+    QuietMessages messages;
+    QTemporaryDir dir;
+    const QString route = dir.filePath(QStringLiteral("ramp.RE"));
+    ASSERT_TRUE(QFile::copy(Example("element-ramp.RE"), route));
+    CMainFrame frame(dir.path());
+    frame.resize(1400, 900);
+    frame.show();
+    ASSERT_TRUE(frame.Shell().OpenRoutePath(route));
+    QApplication::processEvents();
+    // Smaller than allowed, then large again.
+    frame.resize(500, 400);
+    QApplication::processEvents();
+    EXPECT_GE(frame.width(), 800);
+    EXPECT_GE(frame.height(), 600);
+    frame.resize(800, 600);
+    QApplication::processEvents();
+    auto buttonsReachable = [&] {
+        CNew_ElementDlg* pane = frame.InputPane()->ElementList();
+        for (int i = 0; i < 4; ++i)
+        {
+            const QRect b = pane->Button(i)->geometry();
+            EXPECT_TRUE(pane->rect().contains(b)) << i << " " << b.y() << "+" << b.height() << " in " << pane->height();
+        }
+    };
+    buttonsReachable();
+    // The status panes lie side by side within the window, none over another.
+    for (int i = 1; i <= 3; ++i)
+    {
+        const QRect r = frame.StatusPane(i)->geometry();
+        EXPECT_LE(r.right(), frame.statusBar()->width()) << i;
+        if (i < 3) EXPECT_LE(r.right(), frame.StatusPane(i + 1)->geometry().left()) << i;
+    }
+    frame.resize(1400, 900);
+    QApplication::processEvents();
+    buttonsReachable();
+    EXPECT_GE(frame.InputPane()->height(), 250);
+}
+
+TEST(MainWindow, TextsMenusAndTools)
+{
+    QTemporaryDir dir;
+    CMainFrame frame(dir.path());
+    RouteProperties props;
+    EXPECT_EQ(CNewPropertyDlg(props, false).windowTitle(), QStringLiteral("线路属性"));
+    EXPECT_EQ(CNewPropertyDlg(props, true).windowTitle(), QStringLiteral("新建线路"));
+    // The pane toggle shows a check mark, not an icon.
+    QAction* input = frame.Action(32794);
+    EXPECT_TRUE(input->isCheckable());
+    EXPECT_TRUE(input->icon().isNull());
+    // The map tools look pressed while active, one at a time.
+    QAction* zoomOut = frame.Action(32788);
+    QAction* pan = frame.Action(32791);
+    zoomOut->setEnabled(true);
+    pan->setEnabled(true);
+    zoomOut->trigger();
+    EXPECT_TRUE(zoomOut->isChecked());
+    pan->trigger();
+    EXPECT_TRUE(pan->isChecked());
+    EXPECT_FALSE(zoomOut->isChecked());
+    EXPECT_FALSE(frame.Action(32790)->isCheckable()); // full extent is a command, not a tool
+
+    // Qt's own dialogs in Chinese.
+    ASSERT_TRUE(InstallQtTranslations(*qApp));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+}
+
+TEST(ElementDialogs, RefuseAStraightWithoutLengthAndAnArcWithoutRadius)
+{
+    QuietMessages messages;
+    CNew_Element_Add_LineDlg line;
+    line.findChild<QLineEdit*>(QStringLiteral("length"))->setText(QStringLiteral("-20"));
+    line.accept();
+    EXPECT_EQ(line.result(), QDialog::Rejected);
+    CNew_Element_Add_CurveDlg arc;
+    arc.findChild<QLineEdit*>(QStringLiteral("radius"))->setText(QStringLiteral("0"));
+    arc.findChild<QLineEdit*>(QStringLiteral("length"))->setText(QStringLiteral("100"));
+    arc.accept();
+    EXPECT_EQ(arc.result(), QDialog::Rejected);
+    EXPECT_EQ(messages.texts, (QStringList{QStringLiteral("长度不能小于0，请重新输入！"),
+                                           QStringLiteral("半径不能为0，请重新输入！（右转为正，左转为负）")}));
 }
