@@ -4,6 +4,8 @@
 #include "geometry/Angle.h"
 #include "platform/MessageSink.h"
 
+#include <QStringList>
+
 #include <cmath>
 
 namespace
