@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include "common/FileBytes.h"
 
 namespace
 {
@@ -29,18 +30,6 @@ ToolRun Tool(const QStringList& args, const QByteArray& input = QByteArray(), co
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
-bool Write(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray Read(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Start point, a 200 m straight due north from station 1000, a right curve of radius 500 with
 // 60 m transitions, and a last straight.
 const QByteArray kRoute = "ROADNAME:cli test,\r\n"
@@ -59,7 +48,7 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         route = dir.filePath(QStringLiteral("road.RE"));
-        ASSERT_TRUE(Write(route, kRoute));
+        ASSERT_TRUE(WriteBytes(route, kRoute));
     }
     QTemporaryDir dir;
     QString route;
@@ -72,7 +61,7 @@ TEST_F(RouteCommands, StakesWriteTheCurveFileAndTheStakeFile)
     ToolRun r = Tool({QStringLiteral("stakes"), route, out, QStringLiteral("--interval"), QStringLiteral("20")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_TRUE(QFile::exists(route + QStringLiteral(".TDFE")));
-    const QByteArray bytes = Read(out);
+    const QByteArray bytes = ReadBytes(out);
     EXPECT_TRUE(bytes.startsWith("QD,3400000.0000,500000.0000,0.0000,1000.0000,360.0000000000\r\n1,3400020.0000,"))
         << bytes.left(100).constData();
     EXPECT_TRUE(bytes.contains("\r\nZH-01,3400200.0000,500000.0000,0.0000,1200.0000,"));
@@ -83,7 +72,7 @@ TEST_F(RouteCommands, StakesWriteTheCurveFileAndTheStakeFile)
     r = Tool({QStringLiteral("stakes"), route, out, QStringLiteral("--interval=25"), QStringLiteral("--offset=-2"),
               QStringLiteral("--mode"), QStringLiteral("interval")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_TRUE(Read(out).startsWith("QD,3400000.0000,499998.0000,0.0000,1000.0000,360.0000000000\r\n1,3400025.0000,499998.0000,"));
+    EXPECT_TRUE(ReadBytes(out).startsWith("QD,3400000.0000,499998.0000,0.0000,1000.0000,360.0000000000\r\n1,3400025.0000,499998.0000,"));
 
     // Validation of the file just written: everything OK, at the offset.
     r = Tool({QStringLiteral("validate"), route, out});
@@ -91,7 +80,7 @@ TEST_F(RouteCommands, StakesWriteTheCurveFileAndTheStakeFile)
     EXPECT_TRUE(r.out.contains(QStringLiteral(" OK, 0 failed"))) << r.out.toStdString();
     EXPECT_TRUE(QFile::exists(out + QStringLiteral("_Validate.txt")));
     EXPECT_FALSE(r.err.contains(QStringLiteral("Finished")));
-    ASSERT_TRUE(Write(out, Read(out) + "far,0,0,0,0,0\r\n"));
+    ASSERT_TRUE(WriteBytes(out, ReadBytes(out) + "far,0,0,0,0,0\r\n"));
     r = Tool({QStringLiteral("validate"), route, out});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.out.contains(QStringLiteral(" OK, 1 failed"))) << r.out.toStdString();
@@ -128,7 +117,7 @@ TEST_F(RouteCommands, QueriesAnswerWithoutLeavingFiles)
 
     r = Tool({QStringLiteral("tdfe"), route});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_TRUE(Read(route + QStringLiteral(".TDFE")).startsWith("CURVE FILE(RE) Ver1.0\r\n"));
+    EXPECT_TRUE(ReadBytes(route + QStringLiteral(".TDFE")).startsWith("CURVE FILE(RE) Ver1.0\r\n"));
 }
 
 TEST_F(RouteCommands, ErrorsNameTheFileAndSetTheExitCode)
@@ -155,7 +144,7 @@ TEST_F(RouteCommands, ErrorsNameTheFileAndSetTheExitCode)
 
     // A route whose last element is a curve: the element check's message, exit 1, no files.
     const QString bad = dir.filePath(QStringLiteral("bad.re"));
-    ASSERT_TRUE(Write(bad, QByteArray(kRoute).replace("ELEMENT :2,,0,0,0,,0,150,0,0,\r\n", "")));
+    ASSERT_TRUE(WriteBytes(bad, QByteArray(kRoute).replace("ELEMENT :2,,0,0,0,,0,150,0,0,\r\n", "")));
     r = Tool({QStringLiteral("stakes"), bad, out});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.err.contains(QString::fromUtf8("最后元素必须为直线，请检查！"))) << r.err.toStdString();
@@ -176,7 +165,7 @@ TEST_F(RouteCommands, ErrorsNameTheFileAndSetTheExitCode)
 TEST_F(RouteCommands, EachFailureIsReportedOnceWithTheFileAndTheReason)
 {
     const QString bad = dir.filePath(QStringLiteral("bad.RE"));
-    ASSERT_TRUE(Write(bad, QByteArray(kRoute).replace("ELEMENT :2,,0,0,0,,0,150,0,0,\r\n", "")));
+    ASSERT_TRUE(WriteBytes(bad, QByteArray(kRoute).replace("ELEMENT :2,,0,0,0,,0,150,0,0,\r\n", "")));
     const QString reason = QString::fromUtf8("最后元素必须为直线，请检查！");
     for (const char* command : {"mainpoints", "tdfe"})
     {
@@ -189,7 +178,7 @@ TEST_F(RouteCommands, EachFailureIsReportedOnceWithTheFileAndTheReason)
 
     // Too few crossing points: the conversion's reason, and no curve exchange file.
     const QString two = dir.filePath(QStringLiteral("two.RP"));
-    ASSERT_TRUE(Write(two, "ROADNAME:two,\r\nCROSSPT :QD,3400000,500000,0,,0,0,0,0,\r\n"
+    ASSERT_TRUE(WriteBytes(two, "ROADNAME:two,\r\nCROSSPT :QD,3400000,500000,0,,0,0,0,0,\r\n"
                            "CROSSPT :ZD,3401000,500000,0,,0,0,0,0,\r\n"));
     const ToolRun r = Tool({QStringLiteral("tdfe"), two});
     EXPECT_EQ(r.code, 1);

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <thread>
+#include "common/FileBytes.h"
 
 namespace
 {
@@ -22,12 +23,6 @@ CMapConvert Example()
     return c;
 }
 
-void WriteText(const QString& path, const QByteArray& text)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
 } // namespace
 
 TEST(MapConvert, ConvertsBothWaysWithPixelRounding)
@@ -182,22 +177,22 @@ TEST(MapConvert, ViewFileToleratesMissingMalformedAndHostileContent)
     EXPECT_EQ(c.GetScale(), 1.0);
     EXPECT_EQ(c.GetBackGroundColor(), 0xFFFFFFul);
 
-    WriteText(file, "this is not xml");
+    ASSERT_TRUE(WriteBytes(file, "this is not xml"));
     EXPECT_EQ(c.ConfigRead(), 0);
-    WriteText(file, "<HEAD><Other/></HEAD>");
+    ASSERT_TRUE(WriteBytes(file, "<HEAD><Other/></HEAD>"));
     EXPECT_EQ(c.ConfigRead(), 0);
     EXPECT_EQ(c.GetScale(), 1.0);
 
     // Start coordinate beyond 1e11: both parts reset, the read still succeeds.
-    WriteText(file, "<HEAD><MapConfig><StartCor><Coorx>5e11</Coorx><Coory>7</Coory></StartCor>"
-                    "<Scale>2</Scale></MapConfig></HEAD>");
+    ASSERT_TRUE(WriteBytes(file, "<HEAD><MapConfig><StartCor><Coorx>5e11</Coorx><Coory>7</Coory></StartCor>"
+                    "<Scale>2</Scale></MapConfig></HEAD>"));
     EXPECT_EQ(c.ConfigRead(), 1);
     EXPECT_EQ(c.GetStartCor().x, 0.0);
     EXPECT_EQ(c.GetStartCor().y, 0.0);
     EXPECT_EQ(c.GetScale(), 2.0);
 
     // Scale 0 is loaded as it is, and every conversion then yields 0, 0.
-    WriteText(file, "<HEAD><MapConfig><Scale>0</Scale><BackGround>255</BackGround></MapConfig></HEAD>");
+    ASSERT_TRUE(WriteBytes(file, "<HEAD><MapConfig><Scale>0</Scale><BackGround>255</BackGround></MapConfig></HEAD>"));
     EXPECT_EQ(c.ConfigRead(), 1);
     EXPECT_EQ(c.GetScale(), 0.0);
     EXPECT_EQ(c.GetBackGroundColor(), 255ul);
@@ -210,13 +205,13 @@ TEST(MapConvert, ViewFileToleratesMissingMalformedAndHostileContent)
 
     // Non-numbers that would poison the conversion are ignored like missing values.
     c.SetScale(3);
-    WriteText(file, "<HEAD><MapConfig><StartCor><Coorx>nan</Coorx></StartCor><Scale>inf</Scale></MapConfig></HEAD>");
+    ASSERT_TRUE(WriteBytes(file, "<HEAD><MapConfig><StartCor><Coorx>nan</Coorx></StartCor><Scale>inf</Scale></MapConfig></HEAD>"));
     EXPECT_EQ(c.ConfigRead(), 1);
     EXPECT_EQ(c.GetScale(), 3.0);
     EXPECT_TRUE(std::isfinite(c.GetStartCor().x));
 
     // Elements are searched forward: a Scale before StartCor is not seen after StartCor is found.
-    WriteText(file, "<HEAD><MapConfig><Scale>9</Scale><StartCor><Coorx>1</Coorx></StartCor></MapConfig></HEAD>");
+    ASSERT_TRUE(WriteBytes(file, "<HEAD><MapConfig><Scale>9</Scale><StartCor><Coorx>1</Coorx></StartCor></MapConfig></HEAD>"));
     EXPECT_EQ(c.ConfigRead(), 1);
     EXPECT_EQ(c.GetStartCor().x, 1.0);
     EXPECT_EQ(c.GetScale(), 3.0);

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include "common/FileBytes.h"
 
 using maptest::RectLayer;
 
@@ -56,12 +57,6 @@ CMapManage& Sized(CMapManage& m, int w = 800, int h = 600, double scale = 1.0)
     return m;
 }
 
-void WriteText(const QString& path, const QByteArray& text)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
 } // namespace
 
 TEST(MapManage, ZoomClicksKeepThePointUnderTheCursor)
@@ -359,14 +354,14 @@ TEST(MapManage, LayerFileRoundTripsAndCarriesFieldsForward)
     EXPECT_EQ(back.m_MapLayers[1]->GetMapItem().FullPathName, "/data/<b>&c");
 
     // An item that leaves fields out takes the previous item's, except name and flags.
-    WriteText(dir.filePath("MapLayer.cfg"),
+    ASSERT_TRUE(WriteBytes(dir.filePath("MapLayer.cfg"),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<HEAD><MapLayer><Ver>1.0.1.1</Ver>"
               "<MapLayer_Item><LayerName>one</LayerName><FullPathName>/1</FullPathName><Format>5</Format>"
               "<Style>4</Style><Select>1</Select><Search>0</Search></MapLayer_Item>"
               "<MapLayer_Item><FullPathName>/2</FullPathName></MapLayer_Item>"
               "<MapLayer_Item><FullPathName>/3</FullPathName><Format>8</Format></MapLayer_Item>"
               "<MapLayer_Item><FullPathName>/1</FullPathName><Format>5</Format></MapLayer_Item>"
-              "</MapLayer></HEAD>");
+              "</MapLayer></HEAD>"));
     ASSERT_EQ(back.ConfigRead(), 1);
     ASSERT_EQ(back.m_MapLayers.size(), 2u); // /3 has no kind, the second /1 is a duplicate
     const MapConfigItem second = back.m_MapLayers[1]->GetMapItem();
@@ -378,9 +373,9 @@ TEST(MapManage, LayerFileRoundTripsAndCarriesFieldsForward)
     EXPECT_EQ(second.Search, 1);
 
     // Broken files leave the list as it is.
-    WriteText(dir.filePath("MapLayer.cfg"), "<HEAD><Other/></HEAD>");
+    ASSERT_TRUE(WriteBytes(dir.filePath("MapLayer.cfg"), "<HEAD><Other/></HEAD>"));
     EXPECT_EQ(back.ConfigRead(), 0);
-    WriteText(dir.filePath("MapLayer.cfg"), "\x01\x02 garbage <<<");
+    ASSERT_TRUE(WriteBytes(dir.filePath("MapLayer.cfg"), "\x01\x02 garbage <<<"));
     EXPECT_EQ(back.ConfigRead(), 0);
     QFile::remove(dir.filePath("MapLayer.cfg"));
     EXPECT_EQ(back.ConfigRead(), 0);

@@ -9,29 +9,17 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include "common/FileBytes.h"
 
 namespace
 {
-QByteArray ReadBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 // Writes the bytes, loads them, saves them to a second file and returns both.
 QByteArray LoadAndSave(const QTemporaryDir& dir, const QByteArray& bytes, CXmlDocument& doc,
                        QString* loadResult = nullptr)
 {
     const QString in = dir.filePath("in.xml");
     const QString out = dir.filePath("out.xml");
-    WriteBytes(in, bytes);
+    EXPECT_TRUE(WriteBytes(in, bytes));
     EXPECT_TRUE(doc.Load(in)) << doc.GetError().toStdString();
     if (loadResult) *loadResult = doc.GetResult();
     EXPECT_TRUE(doc.Save(out)) << doc.GetError().toStdString();
@@ -100,13 +88,13 @@ TEST(XmlFile, UndeclaredFilesUseUtf8DetectionElseTheAnsiCodePage)
 
     // GBK bytes are not valid UTF-8: read in the ANSI code page instead of being lost.
     const QByteArray gbkText = ToAnsi(QString::fromUtf8("京港澳高速"));
-    WriteBytes(dir.filePath("gbk.xml"), "<r>" + gbkText + "</r>");
+    ASSERT_TRUE(WriteBytes(dir.filePath("gbk.xml"), "<r>" + gbkText + "</r>"));
     ASSERT_TRUE(doc.Load(dir.filePath("gbk.xml")));
     EXPECT_EQ(RootData(doc), QString::fromUtf8("京港澳高速"));
     EXPECT_TRUE(doc.GetResult().contains(QStringLiteral("<ANSI"))) << doc.GetResult().toStdString();
 
     // Text that does not start with a tag goes through detection too.
-    WriteBytes(dir.filePath("plain.txt"), "abc \xE4\xBA\xAC");
+    ASSERT_TRUE(WriteBytes(dir.filePath("plain.txt"), "abc \xE4\xBA\xAC"));
     QString text;
     QString result;
     int flags = 0;
@@ -150,16 +138,16 @@ TEST(XmlFile, EdgeFilesAreHandledWithoutFailureOrCrash)
     EXPECT_TRUE(doc.GetResult().contains(QStringLiteral("file_error")));
     EXPECT_FALSE(doc.GetError().isEmpty());
     // Empty file: read, no root.
-    WriteBytes(dir.filePath("empty.xml"), QByteArray());
+    ASSERT_TRUE(WriteBytes(dir.filePath("empty.xml"), QByteArray()));
     EXPECT_TRUE(doc.Load(dir.filePath("empty.xml")));
     EXPECT_FALSE(doc.IsWellFormed());
     EXPECT_TRUE(doc.GetDoc().isEmpty());
     // Embedded NULs are removed; an odd UTF-16 length is reported, not read past.
-    WriteBytes(dir.filePath("nul.xml"), QByteArray("<r>a\0b</r>", 10));
+    ASSERT_TRUE(WriteBytes(dir.filePath("nul.xml"), QByteArray("<r>a\0b</r>", 10)));
     ASSERT_TRUE(doc.Load(dir.filePath("nul.xml")));
     EXPECT_EQ(RootData(doc), QStringLiteral("ab"));
     EXPECT_TRUE(doc.GetError().contains(QStringLiteral("removed 1 nulls"))) << doc.GetError().toStdString();
-    WriteBytes(dir.filePath("odd.xml"), QByteArray("\xFF\xFE<\0r\0/\0>\0\x01", 11));
+    ASSERT_TRUE(WriteBytes(dir.filePath("odd.xml"), QByteArray("\xFF\xFE<\0r\0/\0>\0\x01", 11)));
     ASSERT_TRUE(doc.Load(dir.filePath("odd.xml")));
     EXPECT_EQ(doc.GetDoc(), QStringLiteral("<r/>"));
     EXPECT_TRUE(doc.GetResult().contains(QStringLiteral("truncation_error")));

@@ -12,24 +12,11 @@
 #include <cmath>
 #include <iostream>
 #include <limits>
+#include "common/FileBytes.h"
 
 namespace
 {
 constexpr double kPi = 3.14159265358979323846;
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
-    return f.readAll();
-}
-
-bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    return f.write(bytes) == bytes.size();
-}
 
 Road_CrossPoint Cp(double x, double y, double radius = 0.0, double l1 = 0.0, double l2 = 0.0, double station = 0.0)
 {

@@ -7,23 +7,10 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include "common/FileBytes.h"
 
 namespace
 {
-QByteArray ReadBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
-    return f.readAll();
-}
-
-bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    return f.write(bytes) == bytes.size();
-}
-
 Road_Element Element(int type, double azimuth, double length, double radius)
 {
     Road_Element e;

@@ -9,23 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include "common/FileBytes.h"
 
 using namespace RoadFixtures;
 
 namespace
 {
-bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Collects library messages while alive.
 struct Messages
 {
