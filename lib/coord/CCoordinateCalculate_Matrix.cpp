@@ -1,6 +1,6 @@
 #include "coord/CCoordinateCalculate_Matrix.h"
 
-#include "coord/GaussJordan.h"
+#include "coord/MatrixInverse.h"
 
 #include <algorithm>
 #include <cmath>
@@ -192,55 +192,12 @@ bool Mat::InvertGaussJordan(Mat& imaginary)
     return true;
 }
 
-namespace
-{
-// Cholesky factor (lower) of a symmetric positive definite matrix; false otherwise.
-bool Cholesky(const Mat& m, std::vector<double>& L)
-{
-    const int n = m.GetNumRows();
-    if (n == 0 || n != m.GetNumColumns()) return false;
-    L.assign(static_cast<size_t>(n) * n, 0.0);
-    for (int j = 0; j < n; ++j)
-    {
-        double d = m.GetElement(j, j);
-        for (int k = 0; k < j; ++k) d -= L[static_cast<size_t>(j) * n + k] * L[static_cast<size_t>(j) * n + k];
-        if (!(d > 0.0) || !std::isfinite(d)) return false;
-        const double ljj = std::sqrt(d);
-        L[static_cast<size_t>(j) * n + j] = ljj;
-        for (int i = j + 1; i < n; ++i)
-        {
-            double s = m.GetElement(i, j);
-            for (int k = 0; k < j; ++k) s -= L[static_cast<size_t>(i) * n + k] * L[static_cast<size_t>(j) * n + k];
-            L[static_cast<size_t>(i) * n + j] = s / ljj;
-        }
-    }
-    return true;
-}
-} // namespace
 
 bool Mat::InvertSsgj()
 {
     std::vector<double> L;
-    if (!Cholesky(*this, L)) return false;
-    const int n = m_Rows;
-    std::vector<double> Li(static_cast<size_t>(n) * n, 0.0);
-    for (int i = 0; i < n; ++i)
-    {
-        Li[static_cast<size_t>(i) * n + i] = 1.0 / L[static_cast<size_t>(i) * n + i];
-        for (int j = 0; j < i; ++j)
-        {
-            double s = 0.0;
-            for (int k = j; k < i; ++k) s -= L[static_cast<size_t>(i) * n + k] * Li[static_cast<size_t>(k) * n + j];
-            Li[static_cast<size_t>(i) * n + j] = s / L[static_cast<size_t>(i) * n + i];
-        }
-    }
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-        {
-            double s = 0.0;
-            for (int k = std::max(i, j); k < n; ++k) s += Li[static_cast<size_t>(k) * n + i] * Li[static_cast<size_t>(k) * n + j];
-            At(i, j) = s;
-        }
+    if (m_Rows != m_Cols || !CholeskyFactor(m_Data, m_Rows, L)) return false;
+    m_Data = InverseFromCholesky(L, m_Rows);
     return true;
 }
 
@@ -370,7 +327,7 @@ int Mat::RankGauss() const
 bool Mat::DetCholesky(double* det) const
 {
     std::vector<double> L;
-    if (!det || !Cholesky(*this, L)) return false;
+    if (!det || m_Rows != m_Cols || !CholeskyFactor(m_Data, m_Rows, L)) return false;
     double d = 1.0;
     for (int i = 0; i < m_Rows; ++i) d *= L[static_cast<size_t>(i) * m_Rows + i] * L[static_cast<size_t>(i) * m_Rows + i];
     *det = d;

@@ -1,6 +1,6 @@
 #include "coord/CCoordinateMatrix.h"
 
-#include "coord/GaussJordan.h"
+#include "coord/MatrixInverse.h"
 #include "platform/MessageSink.h"
 
 #include <algorithm>
@@ -166,42 +166,9 @@ int CCoordinateMatrix::matChole(int* status)
         return 0;
     };
     if (m_Rows != m_Cols || IsEmpty()) return fail();
-    const int n = m_Rows;
-    // Lower factor L with A = L·Lᵀ.
-    std::vector<double> L(static_cast<size_t>(n) * n, 0.0);
-    for (int j = 0; j < n; ++j)
-    {
-        double d = GetData(j, j);
-        for (int k = 0; k < j; ++k) d -= L[static_cast<size_t>(j) * n + k] * L[static_cast<size_t>(j) * n + k];
-        if (!(d > 0.0) || !std::isfinite(d)) return fail();
-        const double ljj = std::sqrt(d);
-        L[static_cast<size_t>(j) * n + j] = ljj;
-        for (int i = j + 1; i < n; ++i)
-        {
-            double s = GetData(i, j);
-            for (int k = 0; k < j; ++k) s -= L[static_cast<size_t>(i) * n + k] * L[static_cast<size_t>(j) * n + k];
-            L[static_cast<size_t>(i) * n + j] = s / ljj;
-        }
-    }
-    // Inverse of L (lower triangular), then A⁻¹ = L⁻ᵀ·L⁻¹.
-    std::vector<double> Li(static_cast<size_t>(n) * n, 0.0);
-    for (int i = 0; i < n; ++i)
-    {
-        Li[static_cast<size_t>(i) * n + i] = 1.0 / L[static_cast<size_t>(i) * n + i];
-        for (int j = 0; j < i; ++j)
-        {
-            double s = 0.0;
-            for (int k = j; k < i; ++k) s -= L[static_cast<size_t>(i) * n + k] * Li[static_cast<size_t>(k) * n + j];
-            Li[static_cast<size_t>(i) * n + j] = s / L[static_cast<size_t>(i) * n + i];
-        }
-    }
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-        {
-            double s = 0.0;
-            for (int k = std::max(i, j); k < n; ++k) s += Li[static_cast<size_t>(k) * n + i] * Li[static_cast<size_t>(k) * n + j];
-            m_Data[static_cast<size_t>(i) * n + j] = s;
-        }
+    std::vector<double> L;
+    if (!CholeskyFactor(m_Data, m_Rows, L)) return fail();
+    m_Data = InverseFromCholesky(L, m_Rows);
     if (status) *status = 1;
     return 1;
 }

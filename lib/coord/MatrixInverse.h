@@ -1,6 +1,7 @@
 #pragma once
 
-// Matrix inversion shared by the two matrix classes of the coordinate fits. Internal.
+// Matrix factoring and inversion shared by the two matrix classes of the coordinate fits. Internal.
+// Matrices are n × n, row-major, in a std::vector.
 
 #include <complex>
 #include <vector>
@@ -14,3 +15,11 @@ template <class T> bool InvertGaussJordanInPlace(std::vector<T>& a, int n);
 
 extern template bool InvertGaussJordanInPlace<double>(std::vector<double>&, int);
 extern template bool InvertGaussJordanInPlace<std::complex<double>>(std::vector<std::complex<double>>&, int);
+
+// The lower Cholesky factor L of a symmetric positive definite matrix (A = L·Lᵀ; only the lower
+// triangle of `a` is read). False when a pivot is not positive and finite: the matrix is not
+// positive definite, or not numerically so.
+bool CholeskyFactor(const std::vector<double>& a, int n, std::vector<double>& L);
+
+// The inverse of A = L·Lᵀ from its Cholesky factor: A⁻¹ = L⁻ᵀ·L⁻¹, symmetric by construction.
+std::vector<double> InverseFromCholesky(const std::vector<double>& L, int n);
