@@ -119,6 +119,24 @@ TEST(EntityDatabase, LoadsClassesWithPlanesFirstPositionsInRelationOrderAndLabel
     EXPECT_DOUBLE_EQ(maxY, 210);
 }
 
+TEST(EntityDatabase, TheExampleSiteLoadsBesideTheExampleRoute)
+{
+    const QString examples = QStringLiteral(TESVANE_SOURCE_DIR "/examples/");
+    CMap_GCD gcd;
+    MessageRecorder messages;
+    ASSERT_EQ(OpenAndLoad(gcd, examples + QStringLiteral("entities-site.db"), examples + QStringLiteral("entities-site-style.db")), 1);
+    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_EQ(gcd.GetEntityClassCount(), 6);
+    EXPECT_EQ(gcd.GetEntityCount(), 14);
+    EXPECT_EQ(gcd.GetEntityClass(0)->GetType(), 2);
+    EXPECT_EQ(gcd.FindEntityClass(QStringLiteral("排水沟"))->m_Value1, 1);
+    double minX, maxX, minY, maxY;
+    ASSERT_EQ(gcd.GetRange(minX, maxX, minY, maxY), 1);
+    EXPECT_NEAR(minX, 3401234.567, 50);
+    EXPECT_NEAR(minY, 498765.432, 50);
+    EXPECT_LT(maxX - minX, 500);
+}
+
 TEST(EntityDatabase, NamesAndIdentifiersWithQuotesBracketsSemicolonsAndChineseAreReadNotRun)
 {
     QTemporaryDir dir;
