@@ -3,6 +3,7 @@
 // (map/CMapLayer_Road.h) that calls it.
 #include "road/CRoadDesign.h"
 
+#include "geometry/SegmentClip.h"
 #include "map/CMapConvert.h"
 #include "map/MapPaint.h"
 
@@ -29,33 +30,9 @@ struct Box
     bool Contains(double x, double y) const { return x >= left && x <= right && y >= top && y <= bottom; }
 };
 
-// Liang-Barsky clipping of a segment to the box; false when nothing of it remains.
 bool ClipToBox(const Box& b, double& x1, double& y1, double& x2, double& y2)
 {
-    const double dx = x2 - x1, dy = y2 - y1;
-    double t0 = 0.0, t1 = 1.0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - b.left, b.right - x1, y1 - b.top, b.bottom - y1};
-    for (int i = 0; i < 4; ++i)
-    {
-        if (p[i] == 0.0)
-        {
-            if (q[i] < 0.0) return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1) return false;
-    }
-    const double nx1 = x1 + t0 * dx, ny1 = y1 + t0 * dy;
-    x2 = x1 + t1 * dx;
-    y2 = y1 + t1 * dy;
-    x1 = nx1;
-    y1 = ny1;
-    return true;
+    return ClipSegmentToBox(b.left, b.right, b.top, b.bottom, x1, y1, x2, y2);
 }
 
 QPoint Pixel(double x, double y) { return QPoint(static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))); }
