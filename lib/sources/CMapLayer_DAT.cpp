@@ -6,7 +6,8 @@ namespace
 const bool registered = (RegisterMapLayerKind(5, [] { return std::make_unique<CMapLayer_DAT>(); }), true);
 } // namespace
 
-CMapLayer_DAT::CMapLayer_DAT() = default;
+// A fresh layer starts from the source's defaults (unlabelled squares of size 2, selectable).
+CMapLayer_DAT::CMapLayer_DAT() { m_MapItem = m_Dat.GetMapItem(); }
 
 CMapLayer_DAT::~CMapLayer_DAT() = default;
 

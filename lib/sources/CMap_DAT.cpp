@@ -42,6 +42,7 @@ void CMap_DAT::SetMapItem(const MapConfigItem& item)
 void CMap_DAT::SetDestinationEllipsoid(const CoordinateSystem_EllipsoidParameter& ellipsoid)
 {
     m_CoordConvert.SetDestinationEllipsoid(ellipsoid);
+    m_HasSurveySystem = ellipsoid.Axis > 0.0;
 }
 
 void CMap_DAT::SetProjection(const CoordinateSystem_ProjectParameter& projection)
@@ -52,7 +53,7 @@ void CMap_DAT::SetProjection(const CoordinateSystem_ProjectParameter& projection
 int CMap_DAT::GetRange(double& minX, double& maxX, double& minY, double& maxY)
 {
     if (m_Points.empty()) return 0;
-    if (m_IsPlane)
+    if (!ConvertsGeographic())
     {
         minX = m_MinX;
         maxX = m_MaxX;
@@ -74,7 +75,7 @@ int CMap_DAT::GetRangeByID(int index, double& minX, double& maxX, double& minY, 
 {
     if (index < 0 || index >= GetPointCount()) return 0;
     xyhCoord c = m_Points[size_t(index)].GetPoint();
-    if (!m_IsPlane) m_CoordConvert.BLHToxyh(BLHCoord{c.x, c.y, c.h}, c);
+    if (ConvertsGeographic()) m_CoordConvert.BLHToxyh(BLHCoord{c.x, c.y, c.h}, c);
     minX = maxX = c.x;
     minY = maxY = c.y;
     return 1;
@@ -85,7 +86,7 @@ RangeData CMap_DAT::ClientBoxToData(CPoint p1, CPoint p2)
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     m_pMapConvert->ClientToWorld(p1.x, p1.y, x1, y1);
     m_pMapConvert->ClientToWorld(p2.x, p2.y, x2, y2);
-    if (!m_IsPlane)
+    if (ConvertsGeographic())
     {
         BLHCoord a, b;
         m_CoordConvert.xyhToBLH(xyhCoord{x1, y1, 0.0}, a);
@@ -105,30 +106,40 @@ void CMap_DAT::OnDraw(QPainter* painter)
     painter->setPen(Qt::NoPen);
     painter->setBrush(QBrush(ToQColor(m_MapItem.clrOutLine)));
     painter->setBackgroundMode(Qt::TransparentMode);
-    CCoordinateConvert* geographic = m_IsPlane ? nullptr : &m_CoordConvert;
+    CCoordinateConvert* geographic = ConvertsGeographic() ? &m_CoordConvert : nullptr;
     const int label = m_MapItem.DisplayField;
     const bool labelled = label == 0 || label == 1;
     const int size = m_MapItem.Size;
-    if (!labelled && !geographic)
+    if (!labelled && !geographic && size > 0 && size <= 256)
     {
-        // Without labels a square drawn where an identical one already is changes no pixel, so
-        // dense files draw each client position once.
-        const int w = std::max(client.Width(), 0), h = std::max(client.Height(), 0);
-        std::vector<bool> drawn(size_t(w) * size_t(h));
-        const QBrush brush = painter->brush();
+        // Without labels the picture is the union of equal squares of one colour: stamp them into
+        // a coverage image (the client area widened by the square's size) and draw that once,
+        // instead of a million painter calls for as many points.
+        const int left = client.left - size, top = client.top - size;
+        const int w = client.Width() + 2 * size, h = client.Height() + 2 * size;
+        if (w <= 0 || h <= 0)
+        {
+            painter->restore();
+            return;
+        }
+        QImage stamp(w, h, QImage::Format_ARGB32_Premultiplied);
+        stamp.fill(Qt::transparent);
+        const QRgb ink = ToQColor(m_MapItem.clrOutLine).rgba();
+        const int side = 2 * size;
         for (const CMap_DATPoint& p : m_Points)
         {
             if (!p.IsPointInRange(view)) continue;
             CPoint c;
             m_pMapConvert->WorldToClient(p.GetPoint(), c);
-            if (c.x >= client.left && c.x < client.right && c.y >= client.top && c.y < client.bottom)
+            const int x0 = std::max(0, c.x - size - left), x1 = std::min(w, c.x - size - left + side);
+            const int y0 = std::max(0, c.y - size - top), y1 = std::min(h, c.y - size - top + side);
+            for (int y = y0; y < y1; ++y)
             {
-                const size_t cell = size_t(c.y - client.top) * size_t(w) + size_t(c.x - client.left);
-                if (drawn[cell]) continue;
-                drawn[cell] = true;
+                QRgb* row = reinterpret_cast<QRgb*>(stamp.scanLine(y));
+                std::fill(row + x0, row + std::max(x0, x1), ink);
             }
-            if (size > 0) painter->fillRect(QRect(c.x - size, c.y - size, 2 * size, 2 * size), brush);
         }
+        painter->drawImage(QPoint(left, top), stamp);
     }
     else
     {
@@ -161,7 +172,7 @@ void CMap_DAT::DrawSelectEntity(QPainter* painter)
     painter->save();
     painter->setPen(mappaint::SolidPen(0x0000FF, 2));
     painter->setBrush(QBrush(ToQColor(0xC28ECA)));
-    CCoordinateConvert* geographic = m_IsPlane ? nullptr : &m_CoordConvert;
+    CCoordinateConvert* geographic = ConvertsGeographic() ? &m_CoordConvert : nullptr;
     for (qint32 index : m_Selection)
         if (index >= 0 && size_t(index) < m_Points.size())
             m_Points[size_t(index)].OnDraw(painter, m_pMapConvert, geographic, m_MapItem.Size + 1, -1);

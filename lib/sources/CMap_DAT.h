@@ -55,6 +55,10 @@ public:
     int GetPointCount() const { return int(m_Points.size()); }
     // 1 when the points are grid coordinates, 0 when latitude/longitude.
     int IsPlane() const { return m_IsPlane; }
+    // Geographic points are converted only when a survey coordinate system was given (an
+    // ellipsoid with an axis); without one they are drawn and measured in degrees as stored,
+    // since a conversion onto no ellipsoid gives no numbers at all.
+    bool ConvertsGeographic() const { return !m_IsPlane && m_HasSurveySystem; }
 
     void SetMapItem(const MapConfigItem& item);
     MapConfigItem GetMapItem() const { return m_MapItem; }
@@ -77,4 +81,5 @@ private:
     std::vector<qint32> m_Selection;
     CCoordinateConvert m_CoordConvert;
     int m_IsPlane = 1;
+    bool m_HasSurveySystem = false; // a destination ellipsoid with an axis was given
 };

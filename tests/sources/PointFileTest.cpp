@@ -239,6 +239,11 @@ TEST_F(PointFileTest, GeographicFilesDrawThroughTheCoordinateConverter)
 {
     ASSERT_EQ(Import("G1,30.5,114.25,20\nG2,30.51,114.26,20\n"), 1);
     EXPECT_EQ(dat.IsPlane(), 0);
+    // Without a survey coordinate system nothing is converted: the extent stays in degrees.
+    double minX, maxX, minY, maxY;
+    ASSERT_EQ(dat.GetRange(minX, maxX, minY, maxY), 1);
+    EXPECT_DOUBLE_EQ(minX, 30.5);
+    EXPECT_DOUBLE_EQ(maxY, 114.26);
 
     CoordinateSystem_EllipsoidParameter ellipsoid{QStringLiteral("CGCS2000"), 6378137.0, 298.257222101};
     CoordinateSystem_ProjectParameter projection;
@@ -267,7 +272,6 @@ TEST_F(PointFileTest, GeographicFilesDrawThroughTheCoordinateConverter)
     xyhCoord northWest, southEast;
     reference.BLHToxyh(BLHCoord{30.51, 114.25, 0}, northWest);
     reference.BLHToxyh(BLHCoord{30.5, 114.26, 0}, southEast);
-    double minX, maxX, minY, maxY;
     ASSERT_EQ(layer.GetRange(minX, maxX, minY, maxY, 0), 1);
     EXPECT_NEAR(maxX, northWest.x, 1e-6);
     EXPECT_NEAR(minY, northWest.y, 1e-6);
