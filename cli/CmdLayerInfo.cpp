@@ -6,6 +6,7 @@
 #include "coord/CCoordinateSystem.h"
 #include "map/CMapConvert.h"
 #include "map/CMapLayer.h"
+#include "platform/NumberText.h"
 #include "sources/MapLayerInfo.h"
 
 #include <QFileInfo>
@@ -73,7 +74,7 @@ int Run(const QStringList& argsIn)
     double minX = 0, maxX = 0, minY = 0, maxY = 0;
     if (layer->GetRange(minX, maxX, minY, maxY, 0))
         out += QStringLiteral("extent: %1 %2 %3 %4\n")
-                   .arg(FormatNumber(minX, 4), FormatNumber(maxX, 4), FormatNumber(minY, 4), FormatNumber(maxY, 4));
+                   .arg(FormatFixed(minX, 4), FormatFixed(maxX, 4), FormatFixed(minY, 4), FormatFixed(maxY, 4));
     else
         out += QStringLiteral("extent: none\n");
     if (info)
