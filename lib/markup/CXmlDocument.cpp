@@ -614,10 +614,14 @@ bool CXmlDocument::OpenEmptyElement(int i, int flags)
 
 namespace
 {
-qsizetype AfterLineBreak(const QString& doc, qsizetype p)
+// The position after a line break at p, if one starts there and ends by `limit`, the end of the
+// parent's content. An element that is never closed ends where its last child ends, so the line
+// break after that child belongs to an outer element: taking it into an edit of the inner one
+// would make that edit reach outside its container and corrupt the element index.
+qsizetype AfterLineBreak(const QString& doc, qsizetype p, qsizetype limit)
 {
-    if (p < doc.size() && doc[p] == u'\r' && p + 1 < doc.size() && doc[p + 1] == u'\n') return p + 2;
-    if (p < doc.size() && doc[p] == u'\n') return p + 1;
+    if (p + 1 < limit && doc[p] == u'\r' && doc[p + 1] == u'\n') return p + 2;
+    if (p < limit && doc[p] == u'\n') return p + 1;
     return p;
 }
 } // namespace
@@ -650,12 +654,12 @@ bool CXmlDocument::InsertMarkup(bool child, bool before, const QString& markup, 
     bool append = false;
     if (nodeRef)
     {
-        pos = before ? m_nodeOffset : AfterLineBreak(m_doc, m_nodeOffset + m_nodeLength);
+        pos = before ? m_nodeOffset : AfterLineBreak(m_doc, m_nodeOffset + m_nodeLength, ContentEnd(parent));
         append = !before;
     }
     else if (ref)
     {
-        pos = before ? idx[ref].start : AfterLineBreak(m_doc, idx[ref].End());
+        pos = before ? idx[ref].start : AfterLineBreak(m_doc, idx[ref].End(), ContentEnd(parent));
         append = !before;
     }
     else
@@ -672,7 +676,7 @@ bool CXmlDocument::InsertMarkup(bool child, bool before, const QString& markup, 
             pos = idx[first].start;
         else if (first)
         {
-            pos = AfterLineBreak(m_doc, idx[idx[first].prev].End());
+            pos = AfterLineBreak(m_doc, idx[idx[first].prev].End(), ContentEnd(parent));
             append = true;
         }
         else
@@ -839,7 +843,7 @@ bool CXmlDocument::RemoveElement(int i)
     XmlElemIndex& idx = *m_index;
     const int parent = idx[i].parent;
     const qsizetype start = idx[i].start;
-    const qsizetype end = AfterLineBreak(m_doc, idx[i].End());
+    const qsizetype end = AfterLineBreak(m_doc, idx[i].End(), ContentEnd(parent));
     // Unlink from the sibling chain (the first child's prev names the last child).
     const int first = idx[parent].firstChild;
     const int last = idx[first].prev;

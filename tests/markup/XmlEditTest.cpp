@@ -244,3 +244,46 @@ TEST(XmlEdit, TooLargeDocumentIsRefusedCleanly)
     EXPECT_TRUE(doc.GetDoc().isEmpty());
     EXPECT_TRUE(doc.GetError().contains(QStringLiteral("too large")));
 }
+
+// <b> is never closed: it ends where its child <c/> ends, and the line break written after it,
+// when <s/> is added beside <b>, belongs to <a>. Removing <c/> used to take that line break too,
+// so <b> shrank to the single character "<" and later edits of <b> wrote into <a>: a configuration
+// file saved afterwards was corrupted. Adding after <c/> went past the line break the same way.
+// Found by fuzzing (fuzz/corpus/fuzz_xml/unclosed-parent-line-break).
+TEST(XmlEdit, EditsInsideAnUnclosedElementStayInsideIt)
+{
+    CXmlDocument doc(QStringLiteral("<a><b><c/></a>"));
+    ASSERT_TRUE(doc.FindElem(QStringLiteral("a")) && doc.IntoElem() && doc.FindElem(QStringLiteral("b")));
+    ASSERT_TRUE(doc.AddElem(QStringLiteral("s")));
+    ASSERT_EQ(doc.GetDoc(), QStringLiteral("<a><b><c/>\r\n<s/>\r\n</a>"));
+
+    auto toC = [&doc] {
+        doc.ResetPos();
+        ASSERT_TRUE(doc.FindElem(QStringLiteral("a")) && doc.IntoElem() && doc.FindElem(QStringLiteral("b")) &&
+                    doc.IntoElem() && doc.FindElem(QStringLiteral("c")));
+    };
+    // What <b> and <s> read, found afresh from the top.
+    auto texts = [&doc] {
+        QStringList t;
+        doc.ResetPos();
+        if (!doc.FindElem(QStringLiteral("a")) || !doc.IntoElem()) return t;
+        if (doc.FindElem(QStringLiteral("b"))) t << doc.GetSubDoc();
+        if (doc.FindElem(QStringLiteral("s"))) t << doc.GetSubDoc();
+        return t;
+    };
+
+    toC();
+    ASSERT_TRUE(doc.AddElem(QStringLiteral("d")));
+    EXPECT_EQ(doc.GetSubDoc(), QStringLiteral("<d/>"));
+    EXPECT_EQ(texts(), QStringList({QStringLiteral("<b><c/>\r\n<d/>\r\n"), QStringLiteral("<s/>")}));
+
+    toC();
+    ASSERT_TRUE(doc.RemoveElem());
+    EXPECT_EQ(texts(), QStringList({QStringLiteral("<b><d/>\r\n"), QStringLiteral("<s/>")}));
+    doc.ResetPos();
+    ASSERT_TRUE(doc.FindElem(QStringLiteral("a")) && doc.IntoElem() && doc.FindElem(QStringLiteral("b")) &&
+                doc.IntoElem() && doc.FindElem(QStringLiteral("d")));
+    ASSERT_TRUE(doc.RemoveElem());
+    EXPECT_EQ(doc.GetDoc(), QStringLiteral("<a><b>\r\n<s/>\r\n</a>"));
+    EXPECT_EQ(texts(), QStringList({QStringLiteral("<b>"), QStringLiteral("<s/>")}));
+}
