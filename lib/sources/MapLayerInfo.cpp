@@ -31,6 +31,8 @@ int DetectLayerFormat(const QString& path)
         db.openReadOnly(ToUtf8(path).constData());
         if (db.tableExists(QStringLiteral("Point"))) return 9;
         if (db.tableExists(QStringLiteral("AttributeTable"))) return 10;
+        for (int level = 0; level <= 17; ++level)
+            if (db.tableExists(QStringLiteral("Tiles%1").arg(level))) return 7;
     }
     catch (const CppSQLite3Exception&)
     {
