@@ -110,8 +110,10 @@ int CMap_Google::OpenMapFile(const QString& path, IProgressListener* progress)
     const QFileInfo info(path);
     m_CacheDirectory = info.suffix().isEmpty() ? info.absoluteFilePath()
                                                : info.absoluteDir().filePath(info.completeBaseName());
-    // Read-only media: the folder cannot be made, and tiles are decoded from the database instead.
-    m_CachesOnDisk = QDir().mkpath(m_CacheDirectory) && QFileInfo(m_CacheDirectory).isDir();
+    // The folder is made when the first tile is extracted, so that merely opening (to describe the
+    // layer, say) leaves nothing behind.
+    m_CachesOnDisk = true;
+    m_CacheChecked = false;
     return 1;
 }
 

@@ -90,7 +90,8 @@ public:
     // The level the last draw chose, -1 before any.
     int GetDrawnLevel() const { return m_DrawnLevel; }
     QString GetCacheDirectory() const { return m_CacheDirectory; }
-    // False when the cache folder could not be created: tiles are then decoded from the database.
+    // False when the cache folder could not be created (read-only media): tiles are then decoded
+    // from the database. Known after the first tile was drawn.
     bool CachesOnDisk() const { return m_CachesOnDisk; }
     // The decoded tiles (256 MB by default; SetBudgetBytes changes it).
     TileImageCache& DecodedTiles() { return m_Decoded; }
@@ -123,6 +124,7 @@ private:
 
     QString m_CacheDirectory;
     bool m_CachesOnDisk = false;
+    bool m_CacheChecked = false; // whether the cache folder was made (or found unmakeable)
     CppSQLite3DB m_DB;
     CRect m_DrawRect;
     double m_CentreLongitude = 0.0;

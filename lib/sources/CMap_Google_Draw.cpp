@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 
@@ -120,6 +121,12 @@ const QImage* CMap_Google::TileImage(int level, int column, int row)
 
     QImage image;
     QString path;
+    if (m_CachesOnDisk && !m_CacheChecked)
+    {
+        // Read-only media: the folder cannot be made, and tiles are decoded from the database.
+        m_CacheChecked = true;
+        m_CachesOnDisk = QDir().mkpath(m_CacheDirectory) && QFileInfo(m_CacheDirectory).isDir();
+    }
     if (m_CachesOnDisk)
     {
         path = TilePath(level, column, row);
