@@ -10,15 +10,12 @@ IMapLayerInfo::~IMapLayerInfo() = default;
 
 QStringList IMapLayerInfo::InfoLines() const { return {}; }
 
-namespace
-{
 bool IsSqliteFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     return file.read(16) == QByteArray("SQLite format 3\0", 16);
 }
-} // namespace
 
 int DetectLayerFormat(const QString& path)
 {

@@ -5,6 +5,7 @@
 #include "platform/TextCodec.h"
 #include "sources/CMap_Google.h"
 #include "sources/CppSQLite3.h"
+#include "sources/MapLayerInfo.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -147,12 +148,6 @@ private:
     int m_MinLevel = 0, m_MaxLevel = 0;
     int m_LastPercent = -1;
 };
-
-bool IsSqliteFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3\0", 16);
-}
 
 // MBTiles: rows are counted from the south (TMS), so they are turned round here.
 QString ReadMbtiles(const QString& path, Writer& writer)
