@@ -19,7 +19,7 @@ const char kHelp[] =
     "features loaded and its extent (MINX MAXX MINY MAXY: x the northing, y the easting), then\n"
     "what the kind adds. Without --format the format follows from the file: .dat, .txt and .csv\n"
     "are point files (5); an SQLite file with a table Point is a point database (9), with a\n"
-    "table AttributeTable an entity database (10). --cs gives the survey coordinate system into\n"
+    "table AttributeTable an entity database (10), with tables Tiles<level> a tile set (7). --cs gives the survey coordinate system into\n"
     "which geographic data are converted; without it coordinates are shown as stored.";
 
 int Run(const QStringList& argsIn)

@@ -10,15 +10,12 @@ IMapLayerInfo::~IMapLayerInfo() = default;
 
 QStringList IMapLayerInfo::InfoLines() const { return {}; }
 
-namespace
-{
 bool IsSqliteFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     return file.read(16) == QByteArray("SQLite format 3\0", 16);
 }
-} // namespace
 
 int DetectLayerFormat(const QString& path)
 {
@@ -31,6 +28,8 @@ int DetectLayerFormat(const QString& path)
         db.openReadOnly(ToUtf8(path).constData());
         if (db.tableExists(QStringLiteral("Point"))) return 9;
         if (db.tableExists(QStringLiteral("AttributeTable"))) return 10;
+        for (int level = 0; level <= 17; ++level)
+            if (db.tableExists(QStringLiteral("Tiles%1").arg(level))) return 7;
     }
     catch (const CppSQLite3Exception&)
     {
