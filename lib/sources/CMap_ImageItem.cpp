@@ -15,14 +15,15 @@ constexpr int kMaxTileSide = 8192;
 
 CMap_ImageItem::CMap_ImageItem(const Image_PictureData& tile, QByteArray jpeg) : m_Tile(tile), m_Jpeg(std::move(jpeg)) {}
 
-QImage CMap_ImageItem::DecodeJpeg(const QByteArray& jpeg)
+QImage CMap_ImageItem::DecodeJpeg(const QByteArray& jpeg, QSize limit)
 {
     QBuffer buffer;
     buffer.setData(jpeg);
     if (!buffer.open(QIODevice::ReadOnly)) return {};
     QImageReader reader(&buffer, "jpeg");
     const QSize size = reader.size();
-    if (!size.isValid() || size.width() > kMaxTileSide || size.height() > kMaxTileSide) return {};
+    limit = limit.boundedTo(QSize(kMaxTileSide, kMaxTileSide));
+    if (!size.isValid() || size.width() > limit.width() || size.height() > limit.height()) return {};
     QImage image = reader.read();
     if (image.isNull()) return {};
     // One pixel format for every tile, the one the view's picture uses, so drawing never converts.
@@ -35,7 +36,9 @@ bool CMap_ImageItem::LoadBitmap()
     if (m_DecodeFailed) return false; // a broken tile is not decoded again at every draw
     QByteArray bytes = m_Jpeg;
     if (bytes.isEmpty() && !ReadWholeFile(m_Tile.FileName, bytes, CMap_ImageContainer::kMaxTileBytes)) bytes.clear();
-    m_Bitmap = DecodeJpeg(bytes);
+    // A picture far larger than its tile is damage; refusing it keeps one tile from taking
+    // hundreds of megabytes.
+    m_Bitmap = DecodeJpeg(bytes, QSize(2 * m_Tile.TileWidth, 2 * m_Tile.TileHeight));
     m_DecodeFailed = m_Bitmap.isNull();
     return !m_DecodeFailed;
 }

@@ -32,8 +32,9 @@ public:
     const Image_PictureData& Tile() const { return m_Tile; }
     QRectF Destination() const { return m_Destination; }
     // The picture of a tile file or of JPEG bytes; null when the bytes are no picture, or when
-    // it claims a size far beyond any tile (damage that would otherwise allocate gigabytes).
-    static QImage DecodeJpeg(const QByteArray& jpeg);
+    // it claims a size beyond `limit` (damage that would otherwise allocate gigabytes).
+    static QImage DecodeJpeg(const QByteArray& jpeg, QSize limit);
+    qsizetype BitmapBytes() const { return m_Bitmap.sizeInBytes(); }
 
 private:
     Image_PictureData m_Tile;

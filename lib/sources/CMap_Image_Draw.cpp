@@ -16,6 +16,9 @@ namespace
 {
 // However a descriptor is damaged, one draw looks at no more tile positions than this.
 constexpr long kMaxTilesPerDraw = 20000;
+// Decoded tiles held at once. A full-HD view needs about 60 tiles of 256 pixels (16 MB); only a
+// damaged descriptor asks for more, and then the rest of the view stays empty.
+constexpr qint64 kMaxHeldBytes = qint64(512) << 20;
 } // namespace
 
 // The container, opened only when a tile has to be extracted, and its time of change, against
@@ -92,6 +95,8 @@ void CMap_Image::Draw(QPainter* painter)
         it = needed.count(it->first) ? std::next(it) : m_Items.erase(it);
 
     // Plain stretching, no smoothing: the look of a colour-on-colour stretch, and fast.
+    qint64 held = 0;
+    for (const auto& entry : m_Items) held += entry.second->BitmapBytes();
     const bool smooth = painter->testRenderHint(QPainter::SmoothPixmapTransform);
     painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
     for (const Image_PictureData& tile : m_Needed)
@@ -108,7 +113,8 @@ void CMap_Image::Draw(QPainter* painter)
         if (!item.UpdateDestination()) continue;
         if (!item.HasBitmap())
         {
-            if (!item.LoadBitmap()) continue;
+            if (held > kMaxHeldBytes || !item.LoadBitmap()) continue;
+            held += item.BitmapBytes();
             ++m_Decodes;
             if (!item.UpdateDestination()) continue; // the picture's own size may differ from the tile's
         }

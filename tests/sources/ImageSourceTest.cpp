@@ -350,3 +350,14 @@ TEST_F(ImageSourceTest, LayerKindsOneAndSixOpenDrawAndDescribe)
         EXPECT_EQ(gcp->GetRange(xMin, xMax, yMin, yMax, 0), 0);
     }
 }
+
+TEST(ImageItem, PicturesFarLargerThanTheirTileAreNotDecoded)
+{
+    QImage big(200, 100, QImage::Format_RGB32);
+    big.fill(Qt::red);
+    EXPECT_TRUE(CMap_ImageItem::DecodeJpeg(Jpeg(big), QSize(64, 64)).isNull());
+    const QImage ok = CMap_ImageItem::DecodeJpeg(Jpeg(big), QSize(200, 100));
+    EXPECT_EQ(ok.size(), QSize(200, 100));
+    EXPECT_EQ(ok.format(), QImage::Format_RGB32);
+    EXPECT_TRUE(CMap_ImageItem::DecodeJpeg("not a jpeg", QSize(64, 64)).isNull());
+}
