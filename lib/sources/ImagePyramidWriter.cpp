@@ -54,6 +54,18 @@ public:
         if (bands < 1) return (why = QStringLiteral("holds no raster band")), false;
         m_Rgb = bands >= 3;
         GDALRasterBand* first = ds->GetRasterBand(1);
+        // Wider values (16-bit imagery, elevations) are stretched from their range onto 0..255
+        // rather than clipped, which would draw most of them white.
+        m_Stretch = first->GetRasterDataType() != GDT_Byte;
+        for (int b = 1; m_Stretch && b <= (m_Rgb ? 3 : 1); ++b)
+        {
+            // Minimum and maximum from a sample; unlike statistics they leave no side file.
+            double range[2] = {0, 0};
+            if (ds->GetRasterBand(b)->ComputeRasterMinMax(TRUE, range) != CE_None)
+                return (why = QStringLiteral("has no readable values")), false;
+            m_Low[b - 1] = range[0];
+            m_Span[b - 1] = range[1] > range[0] ? range[1] - range[0] : 1.0;
+        }
         const GDALColorTable* table = first->GetColorTable();
         if (!m_Rgb && table && first->GetColorInterpretation() == GCI_PaletteIndex)
         {
@@ -72,6 +84,7 @@ public:
     bool Read(int y0, int rows, int w, std::vector<uchar>& out)
     {
         out.resize(size_t(w) * size_t(rows) * 3);
+        if (m_Stretch) return ReadStretched(y0, rows, w, out);
         if (m_Rgb)
         {
             int bands[3] = {1, 2, 3};
@@ -94,8 +107,31 @@ public:
     }
 
 private:
+    bool ReadStretched(int y0, int rows, int w, std::vector<uchar>& out)
+    {
+        m_Values.resize(size_t(w) * size_t(rows));
+        for (int b = 0; b < 3; ++b)
+        {
+            const int band = m_Rgb ? b : 0;
+            if (b == 0 || m_Rgb)
+                if (m_Ds->GetRasterBand(band + 1)->RasterIO(GF_Read, 0, y0, w, rows, m_Values.data(), w, rows,
+                                                            GDT_Float64, 0, 0, nullptr) != CE_None)
+                    return false;
+            for (size_t i = 0; i < m_Values.size(); ++i)
+            {
+                const double v = (m_Values[i] - m_Low[band]) * 255.0 / m_Span[band];
+                out[i * 3 + size_t(b)] = uchar(v >= 255.0 ? 255 : v > 0.0 ? int(v + 0.5) : 0);
+            }
+        }
+        return true;
+    }
+
     GDALDataset* m_Ds = nullptr;
     bool m_Rgb = false;
+    bool m_Stretch = false;
+    double m_Low[3] = {0, 0, 0};
+    double m_Span[3] = {1, 1, 1};
+    std::vector<double> m_Values;
     std::vector<uchar> m_Palette;
     std::vector<uchar> m_Grey;
 };

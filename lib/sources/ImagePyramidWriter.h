@@ -25,7 +25,8 @@ struct ImagePyramidSummary
 // container `output` + "S". Level 0 is the full resolution; each further level halves it (2 x 2
 // pixels averaged) until one tile holds the whole image. The input is read once, a strip of rows
 // at a time, so images far larger than memory can be cut. One to three bands are read (one band
-// as grey or through its palette, three as red, green, blue); values are taken as 8-bit.
+// as grey or through its palette, three as red, green, blue); values wider than 8 bits are
+// stretched from the band's range onto 0..255.
 //
 // Both files are written atomically, the container first, so an interrupted run leaves either
 // the previous pyramid or the new one. Progress goes to `progress` (may be null). Returns false

@@ -167,3 +167,25 @@ TEST_F(ImagePyramidTest, CommandLineCutsAndDescribesThePyramid)
     r = RunCli({"pyramid", Input(), Output(), "--tile", "big"});
     EXPECT_EQ(r.code, 2);
 }
+
+TEST_F(ImagePyramidTest, WideValuesAreStretchedOntoTheirRangeNotClipped)
+{
+    // 16-bit grey, as image tools often write: values 1000 and 3000 would both clip to white.
+    QImage wide(64, 32, QImage::Format_Grayscale16);
+    for (int r = 0; r < 32; ++r)
+    {
+        auto* line = reinterpret_cast<quint16*>(wide.scanLine(r));
+        for (int c = 0; c < 64; ++c) line[c] = c < 32 ? 1000 : 3000;
+    }
+    ASSERT_TRUE(wide.save(dir.filePath("wide.png"), "PNG"));
+    ASSERT_TRUE(WriteBytes(dir.filePath("wide.pgw"), NorthUp()));
+    QString error;
+    ASSERT_TRUE(WriteImagePyramid(dir.filePath("wide.png"), Output(), {64, 95}, nullptr, &error)) << error.toStdString();
+    const QByteArray c = ReadBytes(Output() + "S");
+    const auto u32 = [&](qint64 pos) { return qFromLittleEndian<quint32>(reinterpret_cast<const uchar*>(c.constData() + pos)); };
+    const qint64 table = 24 + 8 + 8; // one level: its block follows the single distance
+    const QImage tile = QImage::fromData(c.mid(table + u32(table), u32(table + 4)), "JPG");
+    ASSERT_EQ(tile.size(), QSize(64, 32));
+    EXPECT_LT(qGray(tile.pixel(8, 16)), 20);
+    EXPECT_GT(qGray(tile.pixel(56, 16)), 235);
+}
