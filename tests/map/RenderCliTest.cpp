@@ -184,3 +184,28 @@ TEST(RenderCommand, EntityLayersTakeTheirDictionaryAndFailedLayersAreNamed)
     EXPECT_EQ(RunCli({"render", out, "--layer", kPointFile, "--cs", dir.filePath("none.cs")}).code, 2);
     EXPECT_EQ(RunCli({"render", out}).code, 2);
 }
+
+TEST(RenderCommand, GeographicLayersAreConvertedOnlyWithASurveySystem)
+{
+    SKIP_UNDER_TSAN();
+    QTemporaryDir dir;
+    const QString points = dir.filePath("geo.dat"), out = dir.filePath("geo.png");
+    QFile f(points);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("A,30.5,114.2,10\nB,30.6,114.3,11\n");
+    f.close();
+    const auto scaleOf = [](const Result& r) {
+        const int at = r.out.indexOf("scale ");
+        return at < 0 ? -1.0 : r.out.mid(at + 6).section(' ', 0, 0).toDouble();
+    };
+    // In degrees as stored: 0.1 degree over 200 pixels is finer than the map's finest scale
+    // (0.001 per pixel, with the margin 0.0011).
+    const Result stored = RunCli({"render", out, "--layer", points, "--size", "200x200"});
+    ASSERT_EQ(stored.code, 0) << stored.err.toStdString();
+    EXPECT_NEAR(scaleOf(stored), 0.0011, 1e-6);
+    // Converted to the Beijing 1954 grid: about 11 km north to south.
+    const Result grid = RunCli({"render", out, "--layer", points, "--size", "200x200", "--cs",
+                                kExamples + "coord/beijing54_114.xml"});
+    ASSERT_EQ(grid.code, 0) << grid.err.toStdString();
+    EXPECT_NEAR(scaleOf(grid), 11065.0 * 1.1 / 200, 1.0);
+}
