@@ -308,7 +308,7 @@ int Run(const QStringList& arguments)
 }
 
 RegisterCommand reg({QStringLiteral("render"),
-                     QStringLiteral("render [ROUTE] OUT.png [--size WxH] [--labels MODE] [--layer PATH[:FORMAT]]... "
+                     QStringLiteral("render [ROUTE] OUT.png [--size WxH] [--labels MODE] [--layer PATH[:FORMAT] [--dictionary FILE]]... "
                                     "[--cs FILE] [--extent MINX,MAXX,MINY,MAXY]"),
                      QString::fromLatin1(kHelp), &Run});
 } // namespace
