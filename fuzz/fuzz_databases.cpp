@@ -35,7 +35,8 @@ void Check(bool ok, const char* what)
 
 QString TempPath()
 {
-    const QString folder = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    const QString folder =
+        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
     return folder + QStringLiteral("/fuzz_databases_%1.db").arg(getpid());
 }
 

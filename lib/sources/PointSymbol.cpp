@@ -14,7 +14,8 @@ LabelSpace::LabelSpace(const QRect& client) : m_Grid(client.isValid() ? client :
 void LabelSpace::Buckets(const QRect& box, int& left, int& top, int& right, int& bottom) const
 {
     // Clamping keeps any two overlapping boxes in at least one shared bucket.
-    const auto column = [this](int x) { return std::clamp((x - m_Grid.left()) / kBucketWidth, 0, m_Columns - 1); };
+    const auto column = [this](int x)
+    { return std::clamp((x - m_Grid.left()) / kBucketWidth, 0, m_Columns - 1); };
     const auto row = [this](int y) { return std::clamp((y - m_Grid.top()) / kBucketHeight, 0, m_Rows - 1); };
     left = column(std::max(box.left(), m_Grid.left()));
     right = column(std::max(box.right(), m_Grid.left()));
@@ -40,7 +41,8 @@ void LabelSpace::Place(const QRect& box)
     int left, top, right, bottom;
     Buckets(box, left, top, right, bottom);
     for (int c = left; c <= right; ++c)
-        for (int r = top; r <= bottom; ++r) m_Buckets[size_t(c) * size_t(m_Rows) + size_t(r)].push_back(box);
+        for (int r = top; r <= bottom; ++r)
+            m_Buckets[size_t(c) * size_t(m_Rows) + size_t(r)].push_back(box);
 }
 
 int LabelWidthBound::Advance(char16_t c)
@@ -60,7 +62,8 @@ int LabelWidthBound::Advance(char16_t c)
 int LabelWidthBound::operator()(const QString& text)
 {
     int sum = 0;
-    for (const QChar c : text) sum += Advance(c.unicode());
+    for (const QChar c : text)
+        sum += Advance(c.unicode());
     return sum - sum / 8;
 }
 } // namespace pointsymbol
