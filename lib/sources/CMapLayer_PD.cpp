@@ -6,6 +6,7 @@
 #include "sources/PointSymbol.h"
 
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
@@ -46,6 +47,9 @@ bool IsShown(const CppSQLite3Query& q)
     return !text || std::strtoll(text, nullptr, 10) == 0;
 }
 
+// A label's top-left corner lies this many pixels right of and above its point.
+constexpr int kLabelOffset = 16;
+
 bool SameView(const GraphParameter& a, const GraphParameter& b)
 {
     return a.StartCor.x == b.StartCor.x && a.StartCor.y == b.StartCor.y && a.Scale == b.Scale &&
@@ -74,6 +78,8 @@ void CMapLayer_PD::Close()
 {
     m_Points.clear();
     m_Points.shrink_to_fit();
+    m_LabelWidths.clear();
+    m_LabelWidths.shrink_to_fit();
     m_PositionsValid = false;
     if (m_DB.isopen()) m_DB.close();
 }
@@ -108,6 +114,7 @@ int CMapLayer_PD::Open()
         m_hWnd->Reset();
     }
     m_Points.clear();
+    m_LabelWidths.clear();
     m_PositionsValid = false;
     // The count comes from the file: reserve no more than the file could hold.
     const qint64 fileSize = QFileInfo(path).size();
@@ -200,15 +207,67 @@ void CMapLayer_PD::DrawAll(QPainter* painter, int recompute)
         if (!client.PtInRect(CPoint(p.clientX, p.clientY))) continue;
         cells[size_t(p.clientX / 8 - cellLeft) * size_t(rows) + size_t(p.clientY / 8 - cellTop)] = int(i);
     }
+    std::vector<int> drawn;
+    for (int index : cells)
+        if (index >= 0) drawn.push_back(index);
+
     painter->save();
     QPen pen(ToQColor(0x00FF88));
     pen.setWidth(0);
     painter->setPen(pen);
     painter->setBrush(QBrush(ToQColor(m_MapItem.clrOutLine)));
     painter->setBackgroundMode(Qt::TransparentMode);
-    for (int index : cells)
-        if (index >= 0) DrawPt(painter, m_Points[size_t(index)], 0, 0);
+    // Labels that would overlap a later one are left out; the rest are drawn as they always were,
+    // each right after its square.
+    const std::vector<char> labelled = PlaceLabels(painter, drawn);
+    const QColor textColor = ToQColor(m_MapItem.clrText);
+    for (size_t k = 0; k < drawn.size(); ++k)
+    {
+        const MapLayer_Dat_Point& p = m_Points[size_t(drawn[k])];
+        const CPoint c(p.clientX, p.clientY);
+        pointsymbol::DrawSquare(painter, c, 2);
+        if (labelled[k])
+            pointsymbol::DrawLabel(painter, QRect(c.x + kLabelOffset, c.y - kLabelOffset, 120, 32), p.name, textColor,
+                                   Qt::AlignLeft | Qt::AlignTop);
+    }
     painter->restore();
+}
+
+std::vector<char> CMapLayer_PD::PlaceLabels(QPainter* painter, const std::vector<int>& drawn)
+{
+    std::vector<char> labelled(drawn.size(), 0);
+    // Unnamed points need no fonts (nor a GUI application to provide them).
+    if (std::none_of(drawn.begin(), drawn.end(), [this](int i) { return !m_Points[size_t(i)].name.isEmpty(); }))
+        return labelled;
+    const QFontMetrics metrics = painter->fontMetrics();
+    const int dpi = painter->device() ? painter->device()->logicalDpiY() : 0;
+    if (m_LabelWidths.size() != m_Points.size() || painter->font() != m_LabelFont || dpi != m_LabelDpi)
+    {
+        m_LabelWidths.assign(m_Points.size(), -1);
+        m_LabelFont = painter->font();
+        m_LabelDpi = dpi;
+    }
+    const int labelHeight = metrics.height();
+    pointsymbol::LabelWidthBound widthBound(metrics);
+    const CRect client = m_pMapConvert->GetClientRect();
+    pointsymbol::LabelSpace space(QRect(client.left, client.top, client.Width(), client.Height()));
+    // From the label drawn last (on top) backwards, see LabelSpace.
+    for (size_t k = drawn.size(); k-- > 0;)
+    {
+        const MapLayer_Dat_Point& p = m_Points[size_t(drawn[k])];
+        if (p.name.isEmpty()) continue;
+        const QPoint topLeft(p.clientX + kLabelOffset, p.clientY - kLabelOffset);
+        // Most labels of a crowded view cannot fit even at their narrowest: no need to lay out
+        // their text.
+        if (!space.IsFree(QRect(topLeft, QSize(std::max(1, widthBound(p.name)), labelHeight)))) continue;
+        int& width = m_LabelWidths[size_t(drawn[k])];
+        if (width < 0) width = std::max(1, metrics.horizontalAdvance(p.name));
+        const QRect box(topLeft, QSize(width, labelHeight));
+        if (!space.IsFree(box)) continue;
+        space.Place(box);
+        labelled[k] = 1;
+    }
+    return labelled;
 }
 
 void CMapLayer_PD::DrawPt(QPainter* painter, const MapLayer_Dat_Point& point, int ownStyle, int useMark)
@@ -226,7 +285,7 @@ void CMapLayer_PD::DrawPt(QPainter* painter, const MapLayer_Dat_Point& point, in
         painter->setBackgroundMode(Qt::TransparentMode);
     }
     pointsymbol::DrawSquare(painter, c, 2);
-    pointsymbol::DrawLabel(painter, QRect(c.x + 16, c.y - 16, 120, 32), useMark ? point.mark : point.name,
+    pointsymbol::DrawLabel(painter, QRect(c.x + kLabelOffset, c.y - kLabelOffset, 120, 32), useMark ? point.mark : point.name,
                            ToQColor(m_MapItem.clrText), Qt::AlignLeft | Qt::AlignTop);
     if (ownStyle) painter->restore();
 }

@@ -5,6 +5,8 @@
 #include "sources/CppSQLite3.h"
 #include "sources/MapLayerInfo.h"
 
+#include <QFont>
+
 #include <vector>
 
 // One point of a point database, with its client position as last computed.
@@ -48,10 +50,17 @@ public:
 
 private:
     void ComputeExtent();
+    // Which of the points drawn (indices in drawing order) get their label.
+    std::vector<char> PlaceLabels(QPainter* painter, const std::vector<int>& drawn);
 
     CppSQLite3DB m_DB;
     std::vector<MapLayer_Dat_Point> m_Points;
     double m_MinX = 0.0, m_MaxX = 0.0, m_MinY = 0.0, m_MaxY = 0.0;
     GraphParameter m_PositionsFor; // the view the stored client positions belong to
     bool m_PositionsValid = false;
+    // Label widths by point, measured when a label is first placed (-1: not yet), for the font
+    // and resolution they were measured with. Laying out the text is most of a label's cost.
+    std::vector<int> m_LabelWidths;
+    QFont m_LabelFont;
+    int m_LabelDpi = 0;
 };

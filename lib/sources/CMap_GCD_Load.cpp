@@ -57,8 +57,9 @@ bool ReadNumber(const CppSQLite3Query& q, int column, double& value)
 bool IsLabelColumn(const QString& name) { return !name.isEmpty() && name != QStringLiteral("无"); }
 
 // The select list of a class table: the identifier and the counting label columns. Qualified by
-// the table, because SQLite reads an unqualified quoted name that matches no column as a text
-// constant: a missing label column would show its own name as every label.
+// the table, so that a missing label column is an error ("no such column") even on a connection
+// that still read an unqualified quoted name matching no column as a text constant, which would
+// show the column's own name as every label.
 QString ClassColumns(const QString& className, const QString labels[2])
 {
     const QString table = QuoteSqlIdentifier(className) + QLatin1Char('.');
@@ -240,8 +241,8 @@ void CMap_GCD::ReadClassStyle(CppSQLite3DB& dictionary, CMap_GCDEntity& entity)
     static const char* const sql[3] = {
         "select Icon_FontName, Icon_Index, Icon_Color, Icon_Size from Entity_Style_Point where Entity_Name = ?;",
         "select Line_Style, Line_Color, Line_Width from Entity_Style_Line where Entity_Name = ?;",
-        "select Outline_Style, Outline_Color, Outline_Width, Fillin_Style, Fillin_Color from Entity_Style_Plane "
-        "where Entity_Name = ?;"};
+        ("select Outline_Style, Outline_Color, Outline_Width, Fillin_Style, Fillin_Color from Entity_Style_Plane "
+         "where Entity_Name = ?;")};
     static const char* const table[3] = {"Entity_Style_Point", "Entity_Style_Line", "Entity_Style_Plane"};
     const int type = entity.GetType();
     RequireTable(dictionary, QString::fromLatin1(table[type]));

@@ -81,7 +81,9 @@ private:
 
 // A prepared statement with parameters bound by position (from 1, as "?" are counted). It can be
 // run, reset and run again with new values. A query returned by execQuery reads through this
-// statement: it is valid until the statement is reset, rebound or run again.
+// statement: it is valid until the statement is reset, rebound or run again. Binding resets the
+// statement first, so a value can be bound while a query of the previous run is still open (that
+// query is then finished); the other bindings stay.
 class TESVANE_API CppSQLite3Statement
 {
 public:
@@ -114,6 +116,7 @@ private:
     CppSQLite3Statement(sqlite3* db, std::shared_ptr<sqlite3_stmt> stmt);
     void CheckBind(int param, int rc) const;
     sqlite3_stmt* Live() const;
+    sqlite3_stmt* ForBinding() const;
 
     sqlite3* m_pDB = nullptr;
     std::shared_ptr<sqlite3_stmt> m_Stmt;
@@ -130,6 +133,9 @@ public:
     CppSQLite3DB(const CppSQLite3DB&) = delete;
     CppSQLite3DB& operator=(const CppSQLite3DB&) = delete;
 
+    // Both opens make a double-quoted name that matches no column an error ("no such column"), as
+    // standard SQL has it, instead of SQLite's legacy reading of it as a text constant; texts in
+    // SQL are written in single quotes.
     // Opens for reading and writing, creating the file when it does not exist. For writers only.
     void open(const char* pathUtf8);
     // Opens an existing file for reading only; a missing file fails and nothing is ever created.

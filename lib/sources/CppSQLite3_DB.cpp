@@ -44,6 +44,10 @@ void CppSQLite3DB::OpenWith(const char* pathUtf8, int flags)
         throw CppSQLite3Exception(rc, message);
     }
     sqlite3_extended_result_codes(db, 0);
+    // A double-quoted name that matches no column would otherwise silently become a text
+    // constant: a misspelt column then compares or selects as a string and no error is seen.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     m_pDB = db;
 }
 

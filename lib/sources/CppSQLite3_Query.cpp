@@ -30,12 +30,13 @@ CppSQLite3Query& CppSQLite3Query::operator=(CppSQLite3Query&& other) noexcept
 
 CppSQLite3Query::~CppSQLite3Query() = default;
 
-bool CppSQLite3Query::eof() const { return m_Eof || !m_Stmt; }
+// A statement reset under the query (rebound or run again) has left its row: the query is over.
+bool CppSQLite3Query::eof() const { return m_Eof || !m_Stmt || !sqlite3_stmt_busy(m_Stmt.get()); }
 
 void CppSQLite3Query::nextRow()
 {
     CheckLive();
-    if (m_Eof) return;
+    if (eof()) return;
     int rc = sqlite3_step(m_Stmt.get());
     if (rc == SQLITE_ROW) return;
     m_Eof = true;
@@ -58,7 +59,7 @@ void CppSQLite3Query::CheckColumn(int column) const
 {
     CheckLive();
     if (column < 0 || column >= m_Columns) ThrowMisuse("invalid field index");
-    if (m_Eof) ThrowMisuse("no current row");
+    if (eof()) ThrowMisuse("no current row");
 }
 
 int CppSQLite3Query::numFields() const { return m_Stmt ? m_Columns : 0; }

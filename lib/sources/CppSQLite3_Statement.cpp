@@ -32,6 +32,15 @@ sqlite3_stmt* CppSQLite3Statement::Live() const
     return m_Stmt.get();
 }
 
+// SQLite refuses to bind to a statement that has been stepped since its last reset; binding is
+// the start of the next run, so the previous one is ended here.
+sqlite3_stmt* CppSQLite3Statement::ForBinding() const
+{
+    sqlite3_stmt* s = Live();
+    sqlite3_reset(s);
+    return s;
+}
+
 void CppSQLite3Statement::CheckBind(int param, int rc) const
 {
     if (rc == SQLITE_RANGE) ThrowMisuse(("invalid parameter index " + std::to_string(param)).c_str());
@@ -40,36 +49,36 @@ void CppSQLite3Statement::CheckBind(int param, int rc) const
 
 void CppSQLite3Statement::bind(int param, const char* text)
 {
-    sqlite3_stmt* s = Live();
+    sqlite3_stmt* s = ForBinding();
     CheckBind(param, text ? sqlite3_bind_text(s, param, text, -1, SQLITE_TRANSIENT) : sqlite3_bind_null(s, param));
 }
 
 void CppSQLite3Statement::bind(int param, const QString& text)
 {
     QByteArray bytes = ToUtf8(text);
-    CheckBind(param, sqlite3_bind_text(Live(), param, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT));
+    CheckBind(param, sqlite3_bind_text(ForBinding(), param, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT));
 }
 
-void CppSQLite3Statement::bind(int param, int value) { CheckBind(param, sqlite3_bind_int(Live(), param, value)); }
+void CppSQLite3Statement::bind(int param, int value) { CheckBind(param, sqlite3_bind_int(ForBinding(), param, value)); }
 
 void CppSQLite3Statement::bind(int param, long long value)
 {
-    CheckBind(param, sqlite3_bind_int64(Live(), param, value));
+    CheckBind(param, sqlite3_bind_int64(ForBinding(), param, value));
 }
 
 void CppSQLite3Statement::bind(int param, double value)
 {
-    CheckBind(param, sqlite3_bind_double(Live(), param, value));
+    CheckBind(param, sqlite3_bind_double(ForBinding(), param, value));
 }
 
 void CppSQLite3Statement::bind(int param, const unsigned char* blob, int length)
 {
-    sqlite3_stmt* s = Live();
+    sqlite3_stmt* s = ForBinding();
     if (!blob || length < 0) CheckBind(param, sqlite3_bind_null(s, param));
     else CheckBind(param, sqlite3_bind_blob(s, param, blob, length, SQLITE_TRANSIENT));
 }
 
-void CppSQLite3Statement::bindNull(int param) { CheckBind(param, sqlite3_bind_null(Live(), param)); }
+void CppSQLite3Statement::bindNull(int param) { CheckBind(param, sqlite3_bind_null(ForBinding(), param)); }
 
 int CppSQLite3Statement::execDML()
 {

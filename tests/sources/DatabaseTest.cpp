@@ -199,3 +199,58 @@ TEST_F(DatabaseTest, QueriesOutliveTheirStatementAndConnection)
     q.nextRow();
     EXPECT_TRUE(q.eof());
 }
+
+TEST_F(DatabaseTest, DoubleQuotedNamesMustNameAColumn)
+{
+    {
+        CppSQLite3DB db;
+        db.open(Path("dqs.db").constData());
+        db.execDML("create table T(\"Name\" text); insert into T values('a');");
+        // A misspelt quoted column is an error for writers too, not the text "Nmae".
+        EXPECT_THROW(db.execQuery("select \"Nmae\" from T;"), CppSQLite3Exception);
+        EXPECT_THROW(db.execDML("create table U(a, check (a <> \"text\"));"), CppSQLite3Exception);
+        EXPECT_EQ(db.execScalar("select count(*) from T where \"Name\" = 'a';"), 1);
+    }
+    CppSQLite3DB db;
+    db.openReadOnly(Path("dqs.db").constData());
+    try
+    {
+        db.execQuery("select count(*) from T where \"Name\" = \"nosuch\";");
+        ADD_FAILURE() << "a quoted name that matches no column was taken as text";
+    }
+    catch (const CppSQLite3Exception& e)
+    {
+        EXPECT_NE(std::string(e.errorMessage()).find("no such column"), std::string::npos) << e.errorMessage();
+    }
+    EXPECT_EQ(db.execQuery("select \"Name\" from T;").getTextField(0), QStringLiteral("a"));
+}
+
+TEST_F(DatabaseTest, BindingWhileAQueryIsOpenStartsTheNextRun)
+{
+    CppSQLite3DB db;
+    db.open(Path("rebind.db").constData());
+    db.execDML("create table T(k, v); insert into T values(1,'a'); insert into T values(1,'b');"
+               "insert into T values(2,'c');");
+    CppSQLite3Statement st = db.compileStatement("select v from T where k = ? order by v;");
+    st.bind(1, 1);
+    CppSQLite3Query first = st.execQuery();
+    ASSERT_FALSE(first.eof());
+    EXPECT_EQ(first.getTextField(0), QStringLiteral("a"));
+    // The first run still has a row to give; binding anyway ends it rather than failing.
+    st.bind(1, 2);
+    EXPECT_TRUE(first.eof());
+    EXPECT_THROW(first.getTextField(0), CppSQLite3Exception);
+    first.nextRow(); // a finished query stays finished, it does not restart the statement
+    EXPECT_TRUE(first.eof());
+    CppSQLite3Query second = st.execQuery();
+    ASSERT_FALSE(second.eof());
+    EXPECT_EQ(second.getTextField(0), QStringLiteral("c"));
+    second.nextRow();
+    EXPECT_TRUE(second.eof());
+
+    // The same for a statement run to its end: rebinding needs no reset.
+    st.bind(1, 1);
+    int rows = 0;
+    for (CppSQLite3Query q = st.execQuery(); !q.eof(); q.nextRow()) ++rows;
+    EXPECT_EQ(rows, 2);
+}

@@ -140,6 +140,31 @@ TEST_F(PointDatabaseTest, LabelsShowTheName)
     EXPECT_EQ(CountInk(img, QRect(c.x + 3, 0, 13, 100)), 0) << "the label starts 16 pixels right";
 }
 
+TEST_F(PointDatabaseTest, StackedLabelsKeepOnlyTheOneOnTop)
+{
+    SetView(conv, 1000, 2000);
+    // Client (20, 50) and (36, 50): different cells, but the first label would run under the
+    // second. (20, 80) and (120, 80) have room for both labels.
+    const auto at = [this](int cx, int cy, const char* name) {
+        double x, y;
+        conv.ClientToWorld(cx, cy, x, y);
+        return Row{QString::fromLatin1(name), "", x - 0.5, y + 0.5, 0};
+    };
+    ASSERT_EQ(Open(Create({at(20, 50, "WWWW"), at(36, 50, "WWWW"), at(20, 85, "WW"), at(120, 85, "WW")})), 1);
+    const QImage img = Draw();
+    const auto client = [this](int i) { return CPoint(layer.GetPoints()[i].clientX, layer.GetPoints()[i].clientY); };
+    const CPoint top = client(1);
+    ASSERT_EQ(top.x - client(0).x, 16);
+    // The label drawn last, on top, is kept whole; nothing of the one under it shows left of it.
+    EXPECT_GT(CountInk(img, QRect(top.x + 16, top.y - 16, 60, 16)), 10);
+    EXPECT_EQ(CountInk(img, QRect(top.x + 3, top.y - 16, 13, 13)), 0) << "the covered label is left out";
+    // Labels with room are all drawn.
+    for (int i : {2, 3}) EXPECT_GT(CountInk(img, QRect(client(i).x + 16, client(i).y - 16, 30, 16)), 10) << i;
+
+    // Drawn again (widths measured once are reused), the picture is the same.
+    EXPECT_EQ(Draw(), img);
+}
+
 TEST_F(PointDatabaseTest, MissingFilesAreNeverCreated)
 {
     EXPECT_EQ(Open(Path("mistyped.db")), 0);
