@@ -8,6 +8,8 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <cmath>
+
 namespace
 {
 constexpr int kMaxTileSide = 8192;
@@ -55,7 +57,10 @@ bool CMap_ImageItem::UpdateDestination()
     double left = 0, top = 0, right = 0, bottom = 0;
     m_pMapConvert->WorldToClientExact(m_Tile.XHigh, m_Tile.YLow, left, top);
     m_pMapConvert->WorldToClientExact(m_Tile.XHigh - h * pixelX, m_Tile.YLow + w * pixelY, right, bottom);
-    m_Destination = QRectF(QPointF(left, top), QPointF(right, bottom));
+    // Edges snap to whole pixels: drawn at fractional edges, neighbouring tiles are rounded apart
+    // and leave a one-pixel seam of background between them at some scales.
+    const auto snap = [](double v) { return std::floor(v + 0.5); };
+    m_Destination = QRectF(QPointF(snap(left), snap(top)), QPointF(snap(right), snap(bottom)));
     const CRect c = m_pMapConvert->GetClientRect();
     return m_Destination.intersects(QRectF(c.left, c.top, c.Width(), c.Height()));
 }
