@@ -23,6 +23,7 @@ bool IsSqliteFile(const QString& path)
 int DetectLayerFormat(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("dxf")) return 3;
     if (suffix == QLatin1String("dat") || suffix == QLatin1String("txt") || suffix == QLatin1String("csv")) return 5;
     if (!IsSqliteFile(path)) return 0;
     try
