@@ -127,6 +127,11 @@ public:
     QString DecodeText(const std::string& bytes) const;
 
 private:
+    QString DecodeBytes(const QByteArray& raw) const;
+
+public:
+
+private:
     enum class Pending
     {
         None,

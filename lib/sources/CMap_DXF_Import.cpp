@@ -173,26 +173,46 @@ void CMap_DXF::setVariableString(const std::string& key, const std::string& valu
     else if (key == "$DWGCODEPAGE") m_CodePage = value;
 }
 
-QString CMap_DXF::DecodeText(const std::string& bytes) const
+namespace
 {
-    const QByteArray raw = QByteArray::fromStdString(bytes);
-    QString text;
+bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+} // namespace
+
+QString CMap_DXF::DecodeBytes(const QByteArray& raw) const
+{
     // From AutoCAD 2007 (AC1021) on, DXF text is UTF-8; before, it is in the drawing's code page.
-    if (m_AcadVer >= "AC1021")
-        text = FromUtf8(raw);
-    else if (m_CodePage.size() > 5 && m_CodePage.compare(0, 5, "ANSI_") == 0 && m_CodePage != "ANSI_936")
+    if (m_AcadVer >= "AC1021") return FromUtf8(raw);
+    if (m_CodePage.size() > 5 && m_CodePage.compare(0, 5, "ANSI_") == 0 && m_CodePage != "ANSI_936")
     {
         const std::string name = "CP" + m_CodePage.substr(5);
         bool ok = false;
-        text = ::DecodeText(raw, name.c_str(), &ok);
-        if (!ok) text = FromAnsi(raw);
+        const QString text = ::DecodeText(raw, name.c_str(), &ok);
+        if (ok) return text;
     }
-    else
+    // No code page, or Chinese: GBK, unless the bytes are plain UTF-8.
+    const QString utf8 = FromUtf8(raw);
+    return utf8.contains(QChar(0xFFFD)) ? FromAnsi(raw) : utf8;
+}
+
+QString CMap_DXF::DecodeText(const std::string& bytes) const
+{
+    // \U+XXXX stands for a character the code page could not hold. The escapes are cut out
+    // before the bytes are decoded: a double-byte code page would otherwise take the backslash
+    // as the second byte of a character.
+    QString text;
+    size_t from = 0;
+    for (size_t at = bytes.find("\\U+"); at != std::string::npos; at = bytes.find("\\U+", at + 1))
     {
-        // No code page, or Chinese: GBK, unless the bytes are plain UTF-8.
-        const QString utf8 = FromUtf8(raw);
-        text = utf8.contains(QChar(0xFFFD)) ? FromAnsi(raw) : utf8;
+        if (at + 7 > bytes.size() || !IsHex(bytes[at + 3]) || !IsHex(bytes[at + 4]) || !IsHex(bytes[at + 5]) ||
+            !IsHex(bytes[at + 6]))
+            continue;
+        text += DecodeBytes(QByteArray::fromStdString(bytes.substr(from, at - from)));
+        const uint cp = uint(std::stoul(bytes.substr(at + 3, 4), nullptr, 16));
+        if (cp > 0) text += QChar(char16_t(cp));
+        from = at + 7;
+        at += 6;
     }
+    text += DecodeBytes(QByteArray::fromStdString(bytes.substr(from)));
     // Control codes of single-line texts.
     if (text.contains(QLatin1String("%%")))
     {
@@ -202,14 +222,6 @@ QString CMap_DXF::DecodeText(const std::string& bytes) const
         text.replace(QLatin1String("%%u"), QString(), Qt::CaseInsensitive);
         text.replace(QLatin1String("%%o"), QString(), Qt::CaseInsensitive);
         text.replace(QLatin1String("%%%"), QStringLiteral("%"));
-    }
-    // \U+XXXX: a character the code page could not hold.
-    for (int at = text.indexOf(QLatin1String("\\U+"), 0, Qt::CaseInsensitive); at >= 0;
-         at = text.indexOf(QLatin1String("\\U+"), at + 1, Qt::CaseInsensitive))
-    {
-        bool ok = false;
-        const uint cp = text.mid(at + 3, 4).toUInt(&ok, 16);
-        if (ok && text.size() >= at + 7 && cp > 0) text.replace(at, 7, QString(QChar(char16_t(cp))));
     }
     return text;
 }
