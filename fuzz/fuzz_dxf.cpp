@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -59,6 +60,14 @@ struct CheckedProgress : IProgressListener
 
 bool Finite(const CVector& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 } // namespace
+
+// Texts are drawn, and fonts need a GUI application; the platform is offscreen.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

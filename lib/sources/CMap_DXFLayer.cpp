@@ -235,9 +235,9 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
         auto found = fonts.find(pixelHeight);
         if (found == fonts.end())
         {
-            QFont font;
+            // The swiss family without a face name: whatever sans-serif font the system has.
+            QFont font(QStringLiteral("Sans Serif"));
             font.setStyleHint(QFont::SansSerif);
-            font.setFamily(QString());
             font.setPixelSize(int(pixelHeight));
             font.setWeight(QFont::Normal);
             found = fonts.emplace(pixelHeight, font).first;
