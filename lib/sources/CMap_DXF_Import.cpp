@@ -5,7 +5,9 @@
 
 #include <dxflib/dl_dxf.h>
 
+#include <algorithm>
 #include <charconv>
+#include <exception>
 #include <cstdlib>
 #include <cstring>
 #include <istream>
@@ -27,6 +29,19 @@ bool ParseCode(const char* line, int length, int& code)
 // Hands dxflib one group at a time. Its parser keeps part of its state in the reading function
 // (the group code that polyline, spline, hatch and text data are matched against), so groups go
 // through that function rather than straight to the group handler.
+// dxflib allocates the point and knot arrays of some entities at the size their count groups
+// declare, before any point arrives: a count of billions is billions of doubles, a negative one a
+// failed allocation. No entity can hold more items than the rest of the file has group pairs (at
+// least four bytes each), so counts are clamped to that.
+bool IsCountGroup(const std::string& entity, int code)
+{
+    if (entity == "SPLINE") return code == 72 || code == 73 || code == 74;
+    if (entity == "LWPOLYLINE") return code == 90;
+    if (entity == "LEADER") return code == 76;
+    if (entity == "HATCH") return code == 91 || code == 93 || code == 95 || code == 96;
+    return false;
+}
+
 class GroupBuffer : public std::streambuf
 {
 public:
@@ -102,6 +117,17 @@ int CMap_DXF::Import()
             break;
         }
         if (!m_ReadFile.ReadLine(line, length)) break;
+        char clamped[24];
+        if (IsCountGroup(m_EntityType, code))
+        {
+            long long declared = 0;
+            std::from_chars(line, line + length, declared);
+            const long long most = (m_ReadFile.FileLength() - m_ReadFile.BytesConsumed()) / 4 + 1;
+            const long long count = std::clamp(declared, 0LL, most);
+            const auto r = std::to_chars(clamped, clamped + sizeof clamped, count);
+            line = clamped;
+            length = int(r.ptr - clamped);
+        }
         buffer.Set(code, line, length);
         NoteGroup(code, std::string(line, size_t(length)));
         const bool entityStarts = code == 0;
@@ -112,7 +138,16 @@ int CMap_DXF::Import()
         {
         }
         groups.clear();
-        parser.readDxfGroups(groups, this);
+        try
+        {
+            parser.readDxfGroups(groups, this);
+        }
+        catch (const std::exception&)
+        {
+            // dxflib gave up on the group (an allocation it could not make): the file is damaged.
+            failed = true;
+            break;
+        }
         if (entityStarts)
         {
             m_EntityType = m_NextEntityType;
@@ -128,7 +163,14 @@ int CMap_DXF::Import()
     {
         buffer.Set(0, "EOF", 3);
         groups.clear();
-        parser.readDxfGroups(groups, this);
+        try
+        {
+            parser.readDxfGroups(groups, this);
+        }
+        catch (const std::exception&)
+        {
+            failed = true;
+        }
     }
     FinishPending();
     m_ReadFile.Close();

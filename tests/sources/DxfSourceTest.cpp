@@ -222,6 +222,21 @@ TEST_F(DxfSource, AbsurdParametersAreBoundedAndTheRestLoads)
     EXPECT_EQ(AllLines(dxf).back().back().y, 8.0);
 }
 
+TEST_F(DxfSource, DeclaredCountsBeyondTheFileDoNotReachDxflib)
+{
+    // dxflib would allocate billions of knots and points up front, or fail on a negative count.
+    const QByteArray spline = G({{0, "SPLINE"}, {8, "0"}, {71, "3"}, {72, "-5"}, {73, "2000000000"}, {74, "999999999"},
+                                 {10, "0"}, {20, "0"}, {10, "1"}, {20, "1"}});
+    const QByteArray lw = G({{0, "LWPOLYLINE"}, {8, "0"}, {90, "1500000000"}, {70, "0"}, {10, "0"}, {20, "0"},
+                             {10, "5"}, {20, "5"}});
+    const QByteArray leader = G({{0, "LEADER"}, {8, "0"}, {76, "2000000000"}, {10, "0"}, {20, "0"}, {10, "3"}, {20, "0"}});
+    ASSERT_EQ(Open(Drawing(spline + lw + leader + Line(7, 7, 8, 8))), 1);
+    const auto lines = AllLines(dxf);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1].size(), 2u); // the LWPOLYLINE's two real vertices
+    EXPECT_EQ(lines[3].back().y, 8.0);
+}
+
 TEST_F(DxfSource, SplinesFollowTheirControlPointsOrTheirFitPoints)
 {
     // A clamped cubic over four control points is a Bézier curve: at its middle (p0+3p1+3p2+p3)/8.
