@@ -121,7 +121,27 @@ private:
     double m_RadiusX = 0.0, m_RadiusY = 0.0;
 };
 
-// Everything of one DXF colour number, drawn with one pen and one brush.
+// A run of points inside a colour layer's flat point array.
+class DxfPointSpan
+{
+public:
+    DxfPointSpan(const CVector* begin, const CVector* end) : m_Begin(begin), m_End(end) {}
+    const CVector* begin() const { return m_Begin; }
+    const CVector* end() const { return m_End; }
+    size_t size() const { return size_t(m_End - m_Begin); }
+    int GetPointNum() const { return int(size()); }
+    const CVector& front() const { return *m_Begin; }
+    const CVector& back() const { return *(m_End - 1); }
+    const CVector& operator[](size_t i) const { return m_Begin[i]; }
+    DxfPointSpan Points() const { return *this; }
+
+private:
+    const CVector* m_Begin;
+    const CVector* m_End;
+};
+
+// Everything of one DXF colour number, drawn with one pen and one brush. Polylines are kept in
+// one flat point array, so that drawing a layer reads its memory front to back.
 class TESVANE_API CMap_DXFLayer
 {
 public:
@@ -145,7 +165,14 @@ public:
     static unsigned long ColourOf(int number);
 
     const std::vector<CMap_DXFPointData>& Points() const { return m_Points; }
-    const std::vector<CMap_DXFLineData>& Lines() const { return m_Lines; }
+    int GetLineCount() const { return int(m_LineBoxes.size()); }
+    DxfPointSpan GetLine(int index) const
+    {
+        return DxfPointSpan(m_LinePoints.data() + m_LineStarts[size_t(index)],
+                            m_LinePoints.data() + m_LineStarts[size_t(index) + 1]);
+    }
+    // Every polyline (for tools and tests; drawing walks the flat array).
+    std::vector<DxfPointSpan> Lines() const;
     const std::vector<CMap_DXFPlaneData>& Planes() const { return m_Planes; }
     const std::vector<CMap_DXFTextData>& Texts() const { return m_Texts; }
     const std::vector<CMap_DXFEllipseData>& Ellipses() const { return m_Ellipses; }
@@ -156,7 +183,8 @@ private:
     int m_PenWidth = 0;
     int m_PenStyle = 0;
     std::vector<CMap_DXFPointData> m_Points;
-    std::vector<CMap_DXFLineData> m_Lines;
+    std::vector<CVector> m_LinePoints;
+    std::vector<size_t> m_LineStarts{0}; // polyline i is m_LinePoints[start i .. start i+1)
     std::vector<DxfBox> m_LineBoxes;
     std::vector<CMap_DXFPlaneData> m_Planes;
     std::vector<DxfBox> m_PlaneBoxes;

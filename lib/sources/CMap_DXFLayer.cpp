@@ -75,7 +75,16 @@ void CMap_DXFLayer::AddData(CMap_DXFLineData&& line)
     const DxfBox box = BoxOf(line.Points());
     m_Extent.Add(box);
     m_LineBoxes.push_back(box);
-    m_Lines.push_back(std::move(line));
+    m_LinePoints.insert(m_LinePoints.end(), line.Points().begin(), line.Points().end());
+    m_LineStarts.push_back(m_LinePoints.size());
+}
+
+std::vector<DxfPointSpan> CMap_DXFLayer::Lines() const
+{
+    std::vector<DxfPointSpan> out;
+    out.reserve(m_LineBoxes.size());
+    for (int i = 0; i < GetLineCount(); ++i) out.push_back(GetLine(i));
+    return out;
 }
 
 void CMap_DXFLayer::AddData(CMap_DXFPlaneData&& plane)
@@ -103,7 +112,7 @@ void CMap_DXFLayer::AddData(const CMap_DXFEllipseData& e)
 
 long long CMap_DXFLayer::PrimitiveCount() const
 {
-    return (long long)(m_Points.size() + m_Lines.size() + m_Planes.size() + m_Texts.size() + m_Ellipses.size());
+    return (long long)(m_Points.size() + m_LineBoxes.size() + m_Planes.size() + m_Texts.size() + m_Ellipses.size());
 }
 
 unsigned long CMap_DXFLayer::ColourOf(int number)
@@ -176,23 +185,45 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
     }
     painter->setBrush(Qt::NoBrush);
 
+    // Polylines become whole-pixel segments, collected and drawn in batches: a vertex on the
+    // pixel of the one before adds nothing, so a drawing of millions of sampled arc points seen
+    // whole costs what its pixels cost.
+    std::vector<QLine> segments;
+    segments.reserve(8192);
+    const auto flush = [&] {
+        if (!segments.empty()) painter->drawLines(segments.data(), int(segments.size()));
+        segments.clear();
+    };
+    const auto pixelOf = [&](const CVector& p) {
+        const QPointF c = ToClient(conv, p);
+        return QPoint(int(c.x()), int(c.y()));
+    };
     const double pixel = conv->GetScale();
-    for (size_t i = 0; i < m_Lines.size(); ++i)
+    for (size_t i = 0; i < m_LineBoxes.size(); ++i)
     {
         const DxfBox& box = m_LineBoxes[i];
         if (!box.Overlaps(view)) continue;
-        const std::vector<CVector>& pts = m_Lines[i].Points();
-        // A whole polyline inside one pixel is that pixel: no need to convert every vertex.
-        if (box.maxX - box.minX < pixel && box.maxY - box.minY < pixel)
+        const DxfPointSpan pts = GetLine(int(i));
+        // A polyline a few pixels across needs no more than a few vertices per pixel: a sampled
+        // arc seen from afar is not converted point by point.
+        const double across = std::max(box.maxX - box.minX, box.maxY - box.minY) / pixel;
+        const size_t stride = across < 1e6 ? std::max<size_t>(1, size_t(double(pts.size()) / (4.0 * across + 8.0))) : 1;
+        QPoint last = pixelOf(pts.front());
+        bool drawn = false;
+        for (size_t k = 1; k < pts.size(); k += stride)
         {
-            painter->drawPoint(ToClient(conv, pts.front()));
-            continue;
+            if (k + stride >= pts.size()) k = pts.size() - 1; // always end at the last vertex
+            const QPoint c = pixelOf(pts[k]);
+            if (c == last) continue;
+            segments.emplace_back(last, c);
+            last = c;
+            drawn = true;
         }
-        poly.clear();
-        poly.reserve(int(pts.size()));
-        for (const CVector& p : pts) poly.append(ToClient(conv, p));
-        painter->drawPolyline(poly);
+        // A polyline within one pixel is that pixel.
+        if (!drawn) segments.emplace_back(last, last);
+        if (segments.size() >= 8192) flush();
     }
+    flush();
 
     for (const CMap_DXFEllipseData& e : m_Ellipses)
     {

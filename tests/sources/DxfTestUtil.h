@@ -99,7 +99,7 @@ inline std::vector<std::vector<CVector>> AllLines(const CMap_DXF& dxf)
 {
     std::vector<std::vector<CVector>> out;
     for (const auto& layer : dxf.GetLayers())
-        for (const auto& l : layer->Lines()) out.push_back(l.Points());
+        for (const auto& l : layer->Lines()) out.emplace_back(l.begin(), l.end());
     return out;
 }
 
