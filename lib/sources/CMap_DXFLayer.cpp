@@ -1,6 +1,7 @@
 #include "sources/CMap_DXFData.h"
 
 #include "map/CMapConvert.h"
+#include "map/CMapPaint.h"
 #include "map/MapPaint.h"
 
 #include <dxflib/dl_codes.h>
@@ -188,11 +189,17 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
     // Polylines become whole-pixel segments, collected and drawn in batches: a vertex on the
     // pixel of the one before adds nothing, so a drawing of millions of sampled arc points seen
     // whole costs what its pixels cost.
+    // A segment to a neighbouring pixel colours just its first pixel (lines leave out their last
+    // one), so those, the bulk of a drawing seen whole, are set as pixels.
     std::vector<QLine> segments;
+    std::vector<QPoint> pixels;
     segments.reserve(8192);
+    pixels.reserve(8192);
     const auto flush = [&] {
         if (!segments.empty()) painter->drawLines(segments.data(), int(segments.size()));
+        if (!pixels.empty()) MapDrawPixels(painter, pixels.data(), int(pixels.size()));
         segments.clear();
+        pixels.clear();
     };
     const auto pixelOf = [&](const CVector& p) {
         const QPointF c = ToClient(conv, p);
@@ -215,13 +222,24 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
             if (k + stride >= pts.size()) k = pts.size() - 1; // always end at the last vertex
             const QPoint c = pixelOf(pts[k]);
             if (c == last) continue;
-            segments.emplace_back(last, c);
+            const int dx = c.x() - last.x(), dy = c.y() - last.y();
+            const int steps = std::max(std::abs(dx), std::abs(dy));
+            if (steps <= 16)
+            {
+                // Short segments (most of a drawing seen whole) are stepped here, their last
+                // pixel left out as the line drawing does; long ones go to the painter.
+                const double sx = double(dx) / steps, sy = double(dy) / steps;
+                for (int k = 0; k < steps; ++k)
+                    pixels.emplace_back(last.x() + int(std::floor(sx * k + 0.5)), last.y() + int(std::floor(sy * k + 0.5)));
+            }
+            else
+                segments.emplace_back(last, c);
             last = c;
             drawn = true;
         }
         // A polyline within one pixel is that pixel.
-        if (!drawn) segments.emplace_back(last, last);
-        if (segments.size() >= 8192) flush();
+        if (!drawn) pixels.push_back(last);
+        if (segments.size() >= 8192 || pixels.size() >= 8192) flush();
     }
     flush();
 
@@ -236,7 +254,12 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
         const double ry = double(conv->GetScreenLength(e.GetRadiusX()));
         const double rx = double(conv->GetScreenLength(e.GetRadiusY()));
         if (rx > kFar || ry > kFar) continue;
-        painter->drawEllipse(c, rx, ry);
+        // A circle smaller than a pixel is a dot (everything of a layer has one colour, so the
+        // dots may join the batch of pixels).
+        if (rx < 1.0 && ry < 1.0)
+            pixels.emplace_back(int(c.x()), int(c.y()));
+        else
+            painter->drawEllipse(c, rx, ry);
     }
 
     for (const CMap_DXFPointData& p : m_Points)
@@ -244,9 +267,11 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
         if (p.GetPoint().x < view.minX || p.GetPoint().x > view.maxX || p.GetPoint().y < view.minY ||
             p.GetPoint().y > view.maxY)
             continue;
-        const QPointF c = ToClient(conv, p.GetPoint());
-        painter->drawLine(QPointF(c.x() - 1, c.y()), c);
+        // The two-pixel dash from (x - 1, y) to (x, y) colours its first pixel.
+        const QPoint c = pixelOf(p.GetPoint());
+        pixels.emplace_back(c.x() - 1, c.y());
     }
+    flush();
 
     std::map<long, QFont> fonts;
     painter->setBackgroundMode(Qt::TransparentMode);
@@ -258,8 +283,11 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
         const CPoint anchor(int(std::clamp<long>(cx, -1000000, 1000000)), int(std::clamp<long>(cy, -1000000, 1000000)));
         if (!client.PtInRect(anchor) || height < 4)
         {
-            // Too small to read, or anchored outside: a short dash marks where it is.
-            painter->drawLine(QPoint(anchor.x - 1, anchor.y), QPoint(anchor.x + 1, anchor.y));
+            // Too small to read, or anchored outside: a short dash from (x - 1, y) to (x + 1, y)
+            // marks where it is.
+            pixels.emplace_back(anchor.x - 1, anchor.y);
+            pixels.emplace_back(anchor.x, anchor.y);
+            if (pixels.size() >= 8192) flush();
             continue;
         }
         const long pixelHeight = std::min<long>(height, 4096);
@@ -294,5 +322,6 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
         }
         painter->restore();
     }
+    flush();
     painter->restore();
 }
