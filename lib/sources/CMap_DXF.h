@@ -143,7 +143,7 @@ private:
 
     void FinishPending();
     // Notes what the group stream tells beyond what dxflib reports.
-    void NoteGroup(int groupCode, const std::string& groupValue);
+    void NoteGroup(int groupCode, const char* value, int length);
     // The entity's colour as the drawing sets it: by layer and by block resolved outside blocks.
     int ResolvedColour() const;
     int TemplateColour() const;

@@ -35,7 +35,16 @@ bool SampleEllipseArc(Pt c, Pt major, double ratio, double t1, double t2, bool c
     const Pt first = at(t1), last = at(t1 + direction * span);
     if (!Usable(first) || !Usable(last)) return false;
     if (withStart) out.push_back(first);
-    for (int i = 1; i < n; ++i) out.push_back(at(t1 + direction * span * i / n));
+    // cos and sin of the parameter advance by one rotation per step instead of a call each.
+    const double step = direction * span / n, cs = std::cos(step), sn = std::sin(step);
+    double c0 = std::cos(t1), s0 = std::sin(t1);
+    for (int i = 1; i < n; ++i)
+    {
+        const double c1 = c0 * cs - s0 * sn;
+        s0 = s0 * cs + c0 * sn;
+        c0 = c1;
+        out.push_back(Pt{c.x + major.x * c0 + minor.x * s0, c.y + major.y * c0 + minor.y * s0});
+    }
     out.push_back(last);
     return true;
 }
@@ -54,18 +63,21 @@ void SampleBulge(Pt a, Pt b, double bulge, std::vector<Pt>& out)
     const Pt mid{(a.x + b.x) / 2.0, (a.y + b.y) / 2.0};
     const Pt left{-(b.y - a.y) / chord, (b.x - a.x) / chord};
     const Pt c{mid.x + left.x * toCentre, mid.y + left.y * toCentre};
-    const double radius = std::hypot(a.x - c.x, a.y - c.y);
-    if (!Usable(c) || !Usable(radius))
+    if (!Usable(c))
     {
         out.push_back(b);
         return;
     }
-    const double start = std::atan2(a.y - c.y, a.x - c.x);
     const int n = std::clamp(int(std::ceil(std::fabs(included) / kStep)), 1, kMaxSamples);
+    // The radius vector from the centre turns by one rotation per step.
+    const double cs = std::cos(included / n), sn = std::sin(included / n);
+    double rx = a.x - c.x, ry = a.y - c.y;
     for (int i = 1; i < n; ++i)
     {
-        const double t = start + included * i / n;
-        out.push_back(Pt{c.x + radius * std::cos(t), c.y + radius * std::sin(t)});
+        const double x = rx * cs - ry * sn;
+        ry = rx * sn + ry * cs;
+        rx = x;
+        out.push_back(Pt{c.x + rx, c.y + ry});
     }
     out.push_back(b);
 }

@@ -68,7 +68,9 @@ void CMap_DXF::PutLine(std::vector<Pt>&& points, const DxfAffine& ocs)
 
 void CMap_DXF::AddToLayers(const CMap_DXFTemData& shape, const DxfAffine& m, int colour)
 {
-    const CMap_DXFTemData t = Transformed(shape, m);
+    CMap_DXFTemData moved;
+    if (!m.IsIdentity()) moved = Transformed(shape, m);
+    const CMap_DXFTemData& t = m.IsIdentity() ? shape : moved;
     if (t.points.empty()) return;
     if (!AllUsable(t.points) || (t.kind == CMap_DXFTemData::Circle && !dxfcurve::Usable(t.radius)) ||
         (t.kind == CMap_DXFTemData::Text && !dxfcurve::Usable(t.height)))

@@ -129,7 +129,7 @@ int CMap_DXF::Import()
             length = int(r.ptr - clamped);
         }
         buffer.Set(code, line, length);
-        NoteGroup(code, std::string(line, size_t(length)));
+        NoteGroup(code, line, length);
         const bool entityStarts = code == 0;
         if (entityStarts) m_NextEntityType.assign(line, size_t(length));
         // A value longer than the reader's line comes in pieces: keep the first, drop the rest,
@@ -192,8 +192,11 @@ int CMap_DXF::Import()
     return 1;
 }
 
-void CMap_DXF::NoteGroup(int groupCode, const std::string& groupValue)
+void CMap_DXF::NoteGroup(int groupCode, const char* value, int length)
 {
+    // Only a few groups matter here; most pass without a copy.
+    if (groupCode != 2 && groupCode != 10 && groupCode != 11 && groupCode != 21 && groupCode != 40) return;
+    const std::string groupValue(value, size_t(length));
     // dxflib does not hand over the block a dimension draws itself with: take it from the stream.
     if (groupCode == 2 && m_EntityType == "DIMENSION") m_EntityBlockName = QString::fromStdString(groupValue);
     if (m_EntityType == "MTEXT" && (groupCode == 11 || groupCode == 21))
