@@ -61,6 +61,10 @@ struct CheckedProgress : IProgressListener
 bool Finite(const CVector& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 } // namespace
 
+// The system's font configuration library keeps what it loaded until the process ends; the leak
+// check at exit is not about it.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
 // Texts are drawn, and fonts need a GUI application; the platform is offscreen.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
