@@ -51,6 +51,7 @@ bool DL_ReadFile::ReadLine(const char*& line, int& length)
 {
     int n = 0;
     bool any = false;
+    bool ended = false;
     while (n < kLineSize)
     {
         if (m_Index >= m_Valid && !Refill()) break;
@@ -62,8 +63,13 @@ bool DL_ReadFile::ReadLine(const char*& line, int& length)
         n += count;
         m_Index += count;
         any = true;
-        if (lf) break;
+        if (lf)
+        {
+            ended = true;
+            break;
+        }
     }
+    m_Cut = any && !ended && n == kLineSize;
     if (!any) return false;
     int end = n;
     while (end > 0 && (m_Line[end - 1] == '\n' || m_Line[end - 1] == '\r' || m_Line[end - 1] == ' ' ||

@@ -31,6 +31,10 @@ public:
     // points into the reader and stays valid until the next call. False at end of file.
     bool ReadLine(const char*& line, int& length);
 
+    // True when the last line filled kLineSize bytes without reaching its line feed: the next line
+    // read is the rest of it.
+    bool LastLineCut() const { return m_Cut; }
+
     qint64 FileLength() const { return m_FileLength; }
     // Bytes of the file handed out as lines so far.
     qint64 BytesConsumed() const { return m_FilePosition - (m_Valid - m_Index); }
@@ -43,6 +47,7 @@ private:
     int m_Index = 0;
     int m_Valid = 0;
     bool m_Open = false;
+    bool m_Cut = false;
     qint64 m_FileLength = 0;
     qint64 m_FilePosition = 0;
     char m_Line[kLineSize];
