@@ -24,6 +24,7 @@ int DetectLayerFormat(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("dat") || suffix == QLatin1String("txt") || suffix == QLatin1String("csv")) return 5;
+    if (suffix == QLatin1String("shp") || suffix == QLatin1String("tab")) return 2;
     if (!IsSqliteFile(path)) return 0;
     try
     {

@@ -20,6 +20,6 @@ public:
 };
 
 // The layer format a data file most likely holds, judged from its name and content: 5 for
-// ".dat", ".txt" and ".csv" text, 9 for an SQLite file with a table "Point", 10 with a table
+// ".dat", ".txt" and ".csv" text, 2 for ".shp" and ".tab" vector data, 9 for an SQLite file with a table "Point", 10 with a table
 // "AttributeTable"; 0 when none fits. Opens nothing for writing.
 TESVANE_API int DetectLayerFormat(const QString& path);
