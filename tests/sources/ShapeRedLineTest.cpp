@@ -1,10 +1,12 @@
 #include "ShapeTestUtil.h"
+#include "SourcesTestUtil.h"
 
 #include "geometry/CAnalyseResult.h"
 #include "sources/CMap_Shape.h"
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QTemporaryDir>
 
 using namespace shapetest;
@@ -123,4 +125,71 @@ TEST(ShapeRedLine, OnlyPlaneLayersAreAnalysed)
     ASSERT_EQ(shape.LoadShapeData(), 1);
     CAnalyseResult result;
     EXPECT_EQ(shape.RedLineAnalyseRing(Corridor(0, 10, 0, 10), &result, 0, nullptr), 0);
+}
+
+namespace
+{
+using sourcestest::CliResult;
+
+CliResult Redline(const QStringList& args) { return sourcestest::RunCli(QStringList{"redline"} + args); }
+
+QString ReadText(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+const QString kRoute = QStringLiteral(TESVANE_SOURCE_DIR "/examples/element-jinggangao.RE");
+} // namespace
+
+TEST(RedlineCli, ACorridorAlongTheExampleRouteHasItsExactArea)
+{
+    // One parcel under the whole route: the area taken is the corridor's. A band of equal widths
+    // has the area width x length, curves or not.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("all.shp");
+    ASSERT_TRUE(WriteShapefile(path, wkbPolygon, {{"名称", OFTString}}, {{Square(498000, 3400500, 5000), {"全线"}}}));
+    const QString out = dir.filePath("out.csv");
+    CliResult r = Redline({kRoute, path, "--left", "15", "--right", "15", "-o", out});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QStringList lines = ReadText(out).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], "名称,JoinArea");
+    EXPECT_TRUE(lines[1].startsWith("全线,"));
+    const double length = 17415.928 - 12345.678;
+    EXPECT_NEAR(lines[2].section(',', 1).toDouble() / (30 * length), 1.0, 0.001);
+    // A piece of the first straight, one side only: 400 m x 10 m exactly.
+    r = Redline({kRoute, path, "--left", "0", "--right", "10", "--from", "12345.678", "--to", "12745.678", "-o", out});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_NEAR(ReadText(out).split('\n', Qt::SkipEmptyParts).last().section(',', 1).toDouble(), 4000.0, 0.01);
+}
+
+TEST(RedlineCli, PolygonTableAndMistakes)
+{
+    Row row;
+    const QString wkt = row.dir.filePath("c.wkt");
+    ASSERT_TRUE(QFile(wkt).open(QIODevice::WriteOnly));
+    {
+        QFile f(wkt);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("POLYGON ((500005 3400002,500035 3400002,500035 3400008,500005 3400008,500005 3400002))\n");
+    }
+    const QString out = row.dir.filePath("t.csv");
+    CliResult r = Redline({row.path, "--polygon", wkt, "--fields", "name,no", "-o", out});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(ReadText(out), "name,no,JoinArea\n甲'一,1,30.0000\n乙,2,60.0000\n丙,3,56.0000\n丁,4,30.0000\n"
+                             "total,,176.0000\n");
+    EXPECT_TRUE(r.out.contains("parcels: 4, JoinArea total 176.0000")) << r.out.toStdString();
+
+    r = Redline({row.path, "--polygon", wkt, "--fields", "name,nope", "-o", out});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("no field \"nope\"")) << r.err.toStdString();
+    r = Redline({row.path, "--polygon", wkt});
+    EXPECT_EQ(r.code, 2);
+    r = Redline({kRoute, row.path, "-o", out});
+    EXPECT_EQ(r.code, 2) << "widths are needed";
+    r = Redline({kRoute, row.path, "--left", "5", "--right", "5", "--from", "100", "-o", out});
+    EXPECT_EQ(r.code, 2) << "a station before the route";
+    r = Redline({row.path, "--polygon", row.dir.filePath("none.wkt"), "-o", out});
+    EXPECT_EQ(r.code, 2);
 }

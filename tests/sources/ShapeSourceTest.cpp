@@ -1,4 +1,5 @@
 #include "ShapeTestUtil.h"
+#include "SourcesTestUtil.h"
 
 #include "map/CMapConvert.h"
 #include "sources/CMapLayer_SHP.h"
@@ -315,11 +316,9 @@ TEST(ShapeSource, LayerKindAndLayerInfo)
         ASSERT_TRUE(layer);
         EXPECT_EQ(layer->GetType(), 2);
     }
-    QProcess p;
-    p.start(QStringLiteral(TESVANE_CLI_PATH), {"layer-info", path});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()),
+    const sourcestest::CliResult r = sourcestest::RunCli({"layer-info", path});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out,
               "format: 2\nkind: CMapLayer_SHP\ncount: 4\nextent: 3400000.0000 3400070.0000 500000.0000 500220.0000\n"
               "data-extent: 3400000.0000 3400070.0000 500000.0000 500220.0000\ngeometry: plane\n");
 }
