@@ -54,6 +54,10 @@ uint32_t ReadLength(const uint8_t* p)
 }
 } // namespace
 
+// Leaks inside third-party libraries, not ours: fontconfig keeps its font cache for the process,
+// and GEOS loses segment strings when an overlay of a damaged polygon throws.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\nleak:libgeos\n"; }
+
 // Labels are drawn, which needs fonts and so a GUI application (offscreen).
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

@@ -84,7 +84,7 @@ int CMap_Shape::Open()
 {
     Clear();
     m_Index.clear();
-    m_IndexOfFID.clear();
+    ClearSlots();
     const QString path = m_MapItem.FullPathName;
     QuietGdal quiet;
     {
@@ -190,9 +190,9 @@ int CMap_Shape::GetRange_Survey(double& minX, double& maxX, double& minY, double
 
 int CMap_Shape::GetRangeShapeByID(long fid, double& minX, double& maxX, double& minY, double& maxY) const
 {
-    const auto it = m_IndexOfFID.find(fid);
-    if (fid < 0 || it == m_IndexOfFID.end()) return 0;
-    const ShapeIndexRecord& r = m_Index[size_t(it->second)];
+    const int slot = SlotOf(fid);
+    if (fid < 0 || slot < 0) return 0;
+    const ShapeIndexRecord& r = m_Index[size_t(slot)];
     minX = r.MinY;
     maxX = r.MaxY;
     minY = r.MinX;

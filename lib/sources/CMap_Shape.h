@@ -193,6 +193,9 @@ private:
     bool FitView(ShapeViewTransform& view);
     QString LabelText(long fid);
     const ItemSpan* ItemsOf(long fid) const;
+    int SlotOf(long fid) const;
+    void BuildSlots();
+    void ClearSlots();
 
     MapConfigItem m_MapItem;
     std::unique_ptr<GDALDataset, DataSetCloser> m_DataSource;
@@ -213,8 +216,11 @@ private:
     qint64 m_IndexBuiltFor = -1; // data set modification time (ms) the index in memory matches
 
     std::vector<ShapeIndexRecord> m_Index;
-    std::unordered_map<long, int> m_IndexOfFID;
-    std::unordered_map<long, ItemSpan> m_ItemsOfFID;
+    // Index position by identifier: identifiers are nearly always m_FirstFID onwards without gaps,
+    // so a table does; any others go to the map.
+    std::vector<int> m_SlotOfFID;
+    std::unordered_map<long, int> m_SlotOfOddFID;
+    std::vector<ItemSpan> m_SpanOfSlot;
     std::vector<std::unique_ptr<CMap_ShapePoint>> m_Points;
     std::vector<std::unique_ptr<CMap_ShapeLine>> m_Lines;
     std::vector<std::unique_ptr<CMap_ShapePlane>> m_Planes;

@@ -91,7 +91,7 @@ void CMap_Shape::Clear()
     m_Lines.clear();
     m_Planes.clear();
     m_Texts.clear();
-    m_ItemsOfFID.clear();
+    m_SpanOfSlot.assign(m_Index.size(), ItemSpan{});
     m_SelectFIDs.clear();
     m_LoadedCount = 0;
 }
@@ -146,7 +146,7 @@ int CMap_Shape::LoadShapeData()
     m_LastPercent = -1;
     Clear();
     m_Index.clear();
-    m_IndexOfFID.clear();
+    ClearSlots();
     m_IndexBuiltFor = -1;
     std::lock_guard<std::mutex> lock(m_DataLock);
     OGRLayer* layer = Layer();
@@ -169,9 +169,18 @@ int CMap_Shape::LoadShapeData()
         m_pProgress->Reset();
     }
     const qint64 modified = ModifiedMs(m_MapItem.FullPathName);
+    // Only the colouring attribute is needed while loading; parsing the others would cost as much
+    // as the geometry.
+    OGRFeatureDefn* defn = layer->GetLayerDefn();
+    std::vector<const char*> ignored;
+    for (int i = 0; i < defn->GetFieldCount(); ++i)
+        if (i != m_FillConfig.GetConfigFiledIndex()) ignored.push_back(defn->GetFieldDefn(i)->GetNameRef());
+    ignored.push_back(nullptr);
+    layer->SetIgnoredFields(ignored.data());
     bool ok;
     if (ReadCache(count))
     {
+        BuildSlots();
         ok = LoadGeometries(true);
     }
     else
@@ -179,22 +188,20 @@ int CMap_Shape::LoadShapeData()
         QFile::remove(CachePath());
         std::fill(m_Index.begin(), m_Index.end(), ShapeIndexRecord{});
         ok = BuildIndex(count);
+        BuildSlots();
     }
+    layer->SetIgnoredFields(nullptr);
     if (!ok)
     {
         m_Index.clear();
-        m_IndexOfFID.clear();
+        ClearSlots();
         m_Points.clear();
         m_Lines.clear();
         m_Planes.clear();
-        m_ItemsOfFID.clear();
         m_LoadedCount = 0;
         return 0;
     }
     m_IndexBuiltFor = modified;
-    m_IndexOfFID.reserve(m_Index.size());
-    for (size_t i = 0; i < m_Index.size(); ++i)
-        if (m_Index[i].FID != -1) m_IndexOfFID.emplace(long(m_Index[i].FID), int(i));
     SortItemsByIndex();
     WriteCache();
     return 1;
@@ -244,10 +251,6 @@ bool CMap_Shape::LoadGeometries(bool)
 {
     if (!m_MapItem.Visible) return true;
     OGRLayer* layer = Layer();
-    std::unordered_map<long, int> slotOf;
-    slotOf.reserve(m_Index.size());
-    for (size_t i = 0; i < m_Index.size(); ++i)
-        if (m_Index[i].FID != -1) slotOf.emplace(long(m_Index[i].FID), int(i));
     const bool colours = m_FillConfig.GetConfigFiledIndex() >= 0;
     long long done = 0;
     layer->ResetReading();
@@ -255,12 +258,12 @@ bool CMap_Shape::LoadGeometries(bool)
     while (FeaturePtr f{layer->GetNextFeature()})
     {
         if (m_Stop) return false;
-        const auto it = slotOf.find(long(f->GetFID()));
+        const int slot = SlotOf(long(f->GetFID()));
         const OGRGeometry* g = f->GetGeometryRef();
-        if (it != slotOf.end() && g && !m_Index[size_t(it->second)].Loaded)
+        if (slot >= 0 && g && !m_Index[size_t(slot)].Loaded)
         {
             AddGeometry(long(f->GetFID()), g, colours ? m_FillConfig.GetFillColor(f.get()) : -1);
-            m_Index[size_t(it->second)].Loaded = 1;
+            m_Index[size_t(slot)].Loaded = 1;
             ++m_LoadedCount;
         }
         ReportProgress(++done);
@@ -344,15 +347,43 @@ void CMap_Shape::AddGeometry(long fid, const OGRGeometry* geometry, long fillCol
     Walker{*this, fid, fillColor}.Walk(geometry, 0);
 }
 
+void CMap_Shape::ClearSlots()
+{
+    m_SlotOfFID.clear();
+    m_SlotOfOddFID.clear();
+    m_SpanOfSlot.clear();
+}
+
+void CMap_Shape::BuildSlots()
+{
+    ClearSlots();
+    m_SlotOfFID.assign(m_Index.size(), -1);
+    m_SpanOfSlot.assign(m_Index.size(), ItemSpan{});
+    for (size_t i = 0; i < m_Index.size(); ++i)
+    {
+        const long fid = m_Index[i].FID;
+        if (fid == -1) continue;
+        const long long k = (long long)fid - m_FirstFID;
+        if (k >= 0 && k < (long long)m_SlotOfFID.size())
+            m_SlotOfFID[size_t(k)] = int(i);
+        else
+            m_SlotOfOddFID.emplace(fid, int(i));
+    }
+}
+
+int CMap_Shape::SlotOf(long fid) const
+{
+    const long long k = (long long)fid - m_FirstFID;
+    if (k >= 0 && k < (long long)m_SlotOfFID.size()) return m_SlotOfFID[size_t(k)];
+    const auto it = m_SlotOfOddFID.find(fid);
+    return it == m_SlotOfOddFID.end() ? -1 : it->second;
+}
+
 void CMap_Shape::SortItemsByIndex()
 {
-    std::unordered_map<long, int> slotOf;
-    slotOf.reserve(m_Index.size());
-    for (size_t i = 0; i < m_Index.size(); ++i)
-        if (m_Index[i].FID != -1) slotOf.emplace(long(m_Index[i].FID), int(i));
     const auto slot = [&](long fid) {
-        const auto it = slotOf.find(fid);
-        return it == slotOf.end() ? int(m_Index.size()) : it->second;
+        const int i = SlotOf(fid);
+        return i < 0 ? int(m_Index.size()) : i;
     };
     const auto reorder = [&](auto& items, int kind) {
         std::vector<std::pair<int, size_t>> keys(items.size());
@@ -364,12 +395,14 @@ void CMap_Shape::SortItemsByIndex()
         items.swap(sorted);
         for (size_t i = 0; i < items.size(); ++i)
         {
-            ItemSpan& span = m_ItemsOfFID[items[i]->GetFID()];
+            const int at = keys[i].first;
+            if (at >= int(m_SpanOfSlot.size())) continue;
+            ItemSpan& span = m_SpanOfSlot[size_t(at)];
             if (span.count[kind] == 0) span.first[kind] = int(i);
             ++span.count[kind];
         }
     };
-    m_ItemsOfFID.clear();
+    m_SpanOfSlot.assign(m_Index.size(), ItemSpan{});
     reorder(m_Points, 0);
     reorder(m_Lines, 1);
     reorder(m_Planes, 2);
@@ -377,6 +410,6 @@ void CMap_Shape::SortItemsByIndex()
 
 const CMap_Shape::ItemSpan* CMap_Shape::ItemsOf(long fid) const
 {
-    const auto it = m_ItemsOfFID.find(fid);
-    return it == m_ItemsOfFID.end() ? nullptr : &it->second;
+    const int slot = SlotOf(fid);
+    return slot < 0 || slot >= int(m_SpanOfSlot.size()) ? nullptr : &m_SpanOfSlot[size_t(slot)];
 }
