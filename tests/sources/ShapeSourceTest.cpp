@@ -4,6 +4,7 @@
 #include "map/CMapConvert.h"
 #include "sources/CMapLayer_SHP.h"
 #include "sources/CMap_Shape.h"
+#include "platform/ProgressListener.h"
 #include "sources/MapLayerInfo.h"
 
 #include <gtest/gtest.h>
@@ -321,4 +322,75 @@ TEST(ShapeSource, LayerKindAndLayerInfo)
     EXPECT_EQ(r.out,
               "format: 2\nkind: CMapLayer_SHP\ncount: 4\nextent: 3400000.0000 3400070.0000 500000.0000 500220.0000\n"
               "data-extent: 3400000.0000 3400070.0000 500000.0000 500220.0000\ngeometry: plane\n");
+}
+
+namespace
+{
+// Records the progress of a load and can stop it at a given percentage.
+struct Progress : IProgressListener
+{
+    CMap_Shape* shape = nullptr;
+    int stopAt = 1000;
+    QStringList calls;
+    void SetCaption(const QString& path) override { calls << "caption " + QFileInfo(path).fileName(); }
+    void Reset() override { calls << "reset"; }
+    void SetPercent(int p) override
+    {
+        calls << QString::number(p);
+        if (p >= stopAt) shape->StopLoading();
+    }
+};
+} // namespace
+
+TEST(ShapeSource, ProgressAndStopping)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("many.shp");
+    std::vector<Feature> features;
+    for (int i = 0; i < 500; ++i) features.push_back({Square(kE0 + 20 * i, kN0, 10), {QString::number(i)}});
+    ASSERT_TRUE(WriteShapefile(path, wkbPolygon, {{"n", OFTInteger}}, features));
+    auto shape = OpenShape(path);
+    Progress progress;
+    progress.shape = shape.get();
+    shape->SetProgressHWND(&progress);
+    ASSERT_EQ(shape->LoadShapeData(), 1);
+    ASSERT_GE(progress.calls.size(), 3);
+    EXPECT_EQ(progress.calls[0], "caption many.shp");
+    EXPECT_EQ(progress.calls[1], "reset");
+    EXPECT_EQ(progress.calls.last(), "100");
+    // Stopped half-way: the load fails and keeps nothing.
+    QFile::remove(path + "inf");
+    progress.calls.clear();
+    progress.stopAt = 50;
+    EXPECT_EQ(shape->LoadShapeData(), 0);
+    EXPECT_TRUE(shape->IsEmpty());
+    EXPECT_EQ(shape->GetPlaneCount(), 0);
+    // Only the complete index of the load before (still true to the file) is written.
+    EXPECT_EQ(QFileInfo(path + "inf").size(), 500 * 28);
+    EXPECT_FALSE(progress.calls.contains("100"));
+}
+
+TEST(ShapeSource, MapInfoTablesOpenToo)
+{
+    const QString ogr2ogr = QStandardPaths::findExecutable("ogr2ogr");
+    if (ogr2ogr.isEmpty()) GTEST_SKIP() << "ogr2ogr absent";
+    QTemporaryDir dir;
+    const QString shp = WriteParcels(dir.path());
+    const QString tab = dir.filePath("parcels.tab");
+    QProcess p;
+    p.start(ogr2ogr, {"-q", "-f", "MapInfo File", tab, shp});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    auto shape = OpenShape(tab);
+    EXPECT_EQ(shape->GetEntityKind(), 3);
+    ASSERT_EQ(shape->LoadShapeData(), 1);
+    EXPECT_EQ(shape->GetPlaneCount(), 3);
+    double a, b, c, d;
+    ASSERT_EQ(shape->GetRangeShapeByID(2, a, b, c, d), 1) << "MapInfo counts features from 1";
+    EXPECT_NEAR(c, kE0 + 100, 0.01);
+    EXPECT_TRUE(QFile::exists(tab + "inf"));
+    // The cache of a table numbered from 1 is taken again.
+    auto again = OpenShape(tab);
+    ASSERT_EQ(again->LoadShapeData(), 1);
+    EXPECT_EQ(again->GetPlaneCount(), 3);
 }
