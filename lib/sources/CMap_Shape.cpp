@@ -93,6 +93,7 @@ int CMap_Shape::Open()
         m_LabelCache.clear();
         m_Kind = 0;
         m_EntityCount = 0;
+        m_FirstFID = 0;
         m_HasExtent = false;
         const QByteArray file = QFile::encodeName(path);
         const char* const drivers[] = {"ESRI Shapefile", "MapInfo File", nullptr};

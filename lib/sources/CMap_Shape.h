@@ -96,6 +96,10 @@ public:
     // missing. The data set stays open.
     void Clear();
 
+    // Points as squares of half-width Size in clrOutLine; lines in clrOutLine, Size pixels wide;
+    // planes largest first, outlined likewise (no outline with Size 0) and filled with their own
+    // colour or clrFill, at half opacity with SemiTransparence. Entities smaller than a pixel are
+    // one pixel.
     void Draw(QPainter* painter);
     void DrawTextW(QPainter* painter);
     // The selected entities outlined in cyan, three pixels wide (points: a larger cyan square).
@@ -214,6 +218,7 @@ private:
     double m_MinX = 0, m_MaxX = 0, m_MinY = 0, m_MaxY = 0; // data set X easting, Y northing
     bool m_HasExtent = false;
     qint64 m_IndexBuiltFor = -1; // data set modification time (ms) the index in memory matches
+    QString m_IndexPath;         // and the data set it was built from
 
     std::vector<ShapeIndexRecord> m_Index;
     // Index position by identifier: identifiers are nearly always m_FirstFID onwards without gaps,

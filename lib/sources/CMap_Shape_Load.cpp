@@ -99,7 +99,9 @@ void CMap_Shape::Clear()
 void CMap_Shape::WriteCache()
 {
     // Only an index built from the data set as it is now may be cached.
-    if (m_Index.empty() || m_IndexBuiltFor < 0 || ModifiedMs(m_MapItem.FullPathName) != m_IndexBuiltFor) return;
+    if (m_Index.empty() || m_IndexBuiltFor < 0 || m_IndexPath != m_MapItem.FullPathName ||
+        ModifiedMs(m_IndexPath) != m_IndexBuiltFor)
+        return;
     const QString cache = CachePath();
     if (QFileInfo::exists(cache)) return;
     QByteArray bytes(int(m_Index.size() * sizeof(ShapeIndexRecord)), Qt::Uninitialized);
@@ -202,6 +204,7 @@ int CMap_Shape::LoadShapeData()
         return 0;
     }
     m_IndexBuiltFor = modified;
+    m_IndexPath = m_MapItem.FullPathName;
     SortItemsByIndex();
     WriteCache();
     return 1;
