@@ -179,6 +179,12 @@ int CMap_Shape::LoadShapeData()
         if (i != m_FillConfig.GetConfigFiledIndex()) ignored.push_back(defn->GetFieldDefn(i)->GetNameRef());
     ignored.push_back(nullptr);
     layer->SetIgnoredFields(ignored.data());
+    if (m_MapItem.Visible)
+    {
+        if (m_Kind == 1) m_Points.reserve(size_t(count));
+        if (m_Kind == 2) m_Lines.reserve(size_t(count));
+        if (m_Kind == 3) m_Planes.reserve(size_t(count));
+    }
     bool ok;
     if (ReadCache(count))
     {
@@ -388,22 +394,25 @@ void CMap_Shape::SortItemsByIndex()
         const int i = SlotOf(fid);
         return i < 0 ? int(m_Index.size()) : i;
     };
+    // Each item goes after the items of the entities before its own in the index: a counting
+    // sort by index position, which keeps the parts of one feature in their order.
     const auto reorder = [&](auto& items, int kind) {
-        std::vector<std::pair<int, size_t>> keys(items.size());
-        for (size_t i = 0; i < items.size(); ++i) keys[i] = {slot(items[i]->GetFID()), i};
-        std::stable_sort(keys.begin(), keys.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::remove_reference_t<decltype(items)> sorted(items.size());
-        for (size_t i = 0; i < keys.size(); ++i) sorted[i] = std::move(items[keys[i].second]);
-        items.swap(sorted);
+        std::vector<int> first(m_Index.size() + 2, 0);
+        std::vector<int> at(items.size());
         for (size_t i = 0; i < items.size(); ++i)
         {
-            const int at = keys[i].first;
-            if (at >= int(m_SpanOfSlot.size())) continue;
-            ItemSpan& span = m_SpanOfSlot[size_t(at)];
-            if (span.count[kind] == 0) span.first[kind] = int(i);
-            ++span.count[kind];
+            at[i] = slot(items[i]->GetFID());
+            ++first[size_t(at[i]) + 1];
         }
+        for (size_t k = 1; k < first.size(); ++k) first[k] += first[k - 1];
+        for (size_t k = 0; k < m_SpanOfSlot.size(); ++k)
+        {
+            m_SpanOfSlot[k].first[kind] = first[k];
+            m_SpanOfSlot[k].count[kind] = first[k + 1] - first[k];
+        }
+        std::remove_reference_t<decltype(items)> sorted(items.size());
+        for (size_t i = 0; i < items.size(); ++i) sorted[size_t(first[size_t(at[i])]++)] = std::move(items[i]);
+        items.swap(sorted);
     };
     m_SpanOfSlot.assign(m_Index.size(), ItemSpan{});
     reorder(m_Points, 0);
