@@ -18,9 +18,12 @@ const char kHelp[] =
     "Opens PATH as one map layer and prints its format, kind, the number of points, entities or\n"
     "features loaded and its extent (MINX MAXX MINY MAXY: x the northing, y the easting), then\n"
     "what the kind adds. Without --format the format follows from the file: .dat, .txt and .csv\n"
-    "are point files (5); an SQLite file with a table Point is a point database (9), with a\n"
-    "table AttributeTable an entity database (10), with tables Tiles<level> a tile set (7). --cs gives the survey coordinate system into\n"
-    "which geographic data are converted; without it coordinates are shown as stored.";
+    "are point files (5); .shp and .tab are vector data (2), shown with their data-extent (in the\n"
+    "data set's own coordinates) and geometry; .dxf files are drawings (3); a file with its tile\n"
+    "container (the same name with S added) beside it is a raster pyramid (1); an SQLite file with\n"
+    "a table Point is a point database (9), with a table AttributeTable an entity database (10),\n"
+    "with tables Tiles<level> a tile set (7). --cs gives the survey coordinate system into which\n"
+    "geographic data are converted; without it coordinates are shown as stored.";
 
 int Run(const QStringList& argsIn)
 {

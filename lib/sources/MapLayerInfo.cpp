@@ -22,6 +22,7 @@ int DetectLayerFormat(const QString& path)
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("dxf")) return 3;
     if (suffix == QLatin1String("dat") || suffix == QLatin1String("txt") || suffix == QLatin1String("csv")) return 5;
+    if (suffix == QLatin1String("shp") || suffix == QLatin1String("tab")) return 2;
     // A raster pyramid's descriptor has its tile container beside it, named with an "S" added.
     if (QFileInfo(path + QLatin1Char('S')).isFile() && !IsSqliteFile(path)) return 1;
     if (!IsSqliteFile(path)) return 0;

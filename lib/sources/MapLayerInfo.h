@@ -20,10 +20,10 @@ public:
 };
 
 // The layer format a data file most likely holds, judged from its name and content: 5 for
-// ".dat", ".txt" and ".csv" text, 3 for ".dxf" drawings, 9 for an SQLite file with a table "Point",
-// 10 with a table "AttributeTable", 7 with tables "Tiles<level>"; 1 for a raster pyramid's
-// descriptor (a file with its container, the same name with "S" added, beside it); 0 when none
-// fits. Opens nothing for writing.
+// ".dat", ".txt" and ".csv" text, 2 for ".shp" and ".tab" vector data, 3 for ".dxf" drawings, 9
+// for an SQLite file with a table "Point", 10 with a table "AttributeTable", 7 with tables
+// "Tiles<level>"; 1 for a raster pyramid's descriptor (a file with its container, the same name
+// with "S" added, beside it); 0 when none fits. Opens nothing for writing.
 TESVANE_API int DetectLayerFormat(const QString& path);
 
 // True when the file starts with the SQLite header.

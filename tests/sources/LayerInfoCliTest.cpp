@@ -1,3 +1,5 @@
+#include "SourcesTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -6,19 +8,9 @@
 
 namespace
 {
-struct Result
-{
-    int code;
-    QString out, err;
-};
+using Result = sourcestest::CliResult;
 
-Result LayerInfo(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(TESVANE_CLI_PATH), QStringList{"layer-info"} + args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
+Result LayerInfo(const QStringList& args) { return sourcestest::RunCli(QStringList{"layer-info"} + args); }
 
 const QString kExamples = QStringLiteral(TESVANE_SOURCE_DIR "/examples/");
 } // namespace

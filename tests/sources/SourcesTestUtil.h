@@ -5,10 +5,27 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
+#include <QStringList>
 #include <QString>
 
 namespace sourcestest
 {
+struct CliResult
+{
+    int code;
+    QString out, err;
+};
+
+// Runs the command-line tool with the arguments and collects its exit code and output.
+inline CliResult RunCli(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(TESVANE_CLI_PATH), args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
 // A 200 x 100 view at one metre per pixel whose bottom-left corner is the world point
 // (x0, y0): world x grows upwards, y to the right.
 inline void SetView(CMapConvert& conv, double x0, double y0, double scale = 1.0, int w = 200, int h = 100)
