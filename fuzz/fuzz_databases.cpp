@@ -5,6 +5,7 @@
 // closed. Damaged files must give an empty or partial layer, never a crash, a hang or an extent
 // that is not finite, and the file must be left as it was.
 
+#include "FuzzSupport.h"
 #include "map/CMapConvert.h"
 #include "map/CMapLayer.h"
 #include "platform/MessageSink.h"
@@ -24,22 +25,6 @@
 
 namespace
 {
-void Check(bool ok, const char* what)
-{
-    if (!ok)
-    {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-QString TempPath()
-{
-    const QString folder =
-        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return folder + QStringLiteral("/fuzz_databases_%1.db").arg(getpid());
-}
-
 void OpenAndDraw(int format, const QString& path)
 {
     std::unique_ptr<CMapLayer> layer = CreateMapLayer(format);
@@ -96,7 +81,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const QString path = TempPath();
+    static const QString path = ScratchPath("fuzz_databases", "in.db");
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;

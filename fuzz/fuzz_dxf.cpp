@@ -3,6 +3,7 @@
 // every primitive must have finite coordinates within the sampling bounds, progress must rise
 // within 0..100 after the caption and reset, and drawing what was read must not fail.
 
+#include "FuzzSupport.h"
 #include "map/CMapConvert.h"
 #include "platform/ProgressListener.h"
 #include "sources/CMap_DXF.h"
@@ -21,43 +22,6 @@
 
 namespace
 {
-void Check(bool ok, const char* what)
-{
-    if (!ok)
-    {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-QString TempPath()
-{
-    const QString folder = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return folder + QStringLiteral("/fuzz_dxf_%1.dxf").arg(getpid());
-}
-
-struct CheckedProgress : IProgressListener
-{
-    int stage = 0;
-    int last = -1;
-    void SetCaption(const QString&) override
-    {
-        Check(stage == 0, "caption comes first");
-        stage = 1;
-    }
-    void Reset() override
-    {
-        Check(stage == 1, "reset follows the caption");
-        stage = 2;
-    }
-    void SetPercent(int percent) override
-    {
-        Check(stage == 2, "percentages follow the reset");
-        Check(percent > last && percent >= 0 && percent <= 100, "percentages rise within 0..100");
-        last = percent;
-    }
-};
-
 bool Finite(const CVector& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 } // namespace
 
@@ -81,7 +45,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const QString path = TempPath();
+    static const QString path = ScratchPath("fuzz_dxf", "in.dxf");
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;

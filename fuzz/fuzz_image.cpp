@@ -3,6 +3,7 @@
 // extent, and draw the whole image, a close-up and a far view without reading outside the
 // container or stalling; the tiles it lists must lie on the chosen level.
 
+#include "FuzzSupport.h"
 #include "map/CMapConvert.h"
 #include "sources/CMap_Image.h"
 
@@ -21,21 +22,6 @@
 
 namespace
 {
-void Check(bool ok, const char* what)
-{
-    if (!ok)
-    {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-QString Folder()
-{
-    const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return base + QStringLiteral("/fuzz_image_%1").arg(getpid());
-}
-
 bool Write(const QString& path, const char* data, size_t size)
 {
     QFile f(path);
@@ -71,7 +57,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const QString folder = Folder();
+    static const QString folder = ScratchPath("fuzz_image", "dir");
     QDir(folder).removeRecursively(); // no tile cached by an earlier input
     QDir().mkpath(folder);
     const char* bytes = reinterpret_cast<const char*>(data);

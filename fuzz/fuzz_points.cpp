@@ -4,6 +4,7 @@
 // then rise strictly within 0..100; the line reader must hand out no line over 1024 bytes and
 // account for every byte; searching, selecting and drawing what was read must not fail.
 
+#include "FuzzSupport.h"
 #include "map/CMapConvert.h"
 #include "platform/MessageSink.h"
 #include "platform/ProgressListener.h"
@@ -20,46 +21,6 @@
 #include <cstdlib>
 #include <unistd.h>
 
-namespace
-{
-void Check(bool ok, const char* what)
-{
-    if (!ok)
-    {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-QString TempPath()
-{
-    const QString folder = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return folder + QStringLiteral("/fuzz_points_%1.dat").arg(getpid());
-}
-
-struct CheckedProgress : IProgressListener
-{
-    int stage = 0; // 0 nothing yet, 1 caption, 2 reset
-    int last = -1;
-    void SetCaption(const QString&) override
-    {
-        Check(stage == 0, "caption comes first");
-        stage = 1;
-    }
-    void Reset() override
-    {
-        Check(stage == 1, "reset follows the caption");
-        stage = 2;
-    }
-    void SetPercent(int percent) override
-    {
-        Check(stage == 2, "percentages follow the reset");
-        Check(percent > last && percent >= 0 && percent <= 100, "percentages rise within 0..100");
-        last = percent;
-    }
-};
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     SetMessageHandler([](const QString&, const QString&, MessageKind) { return MessageAnswer::Ok; });
@@ -68,7 +29,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const QString path = TempPath();
+    static const QString path = ScratchPath("fuzz_points", "in.dat");
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;

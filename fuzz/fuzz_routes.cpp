@@ -4,6 +4,7 @@
 // The curve exchange writers run on every route read. Any crash, sanitizer report or broken
 // invariant fails.
 
+#include "FuzzSupport.h"
 #include "platform/MessageSink.h"
 #include "road/CRoadDesign_CrossPoint.h"
 #include "road/CRoadDesign_Element.h"
@@ -19,23 +20,8 @@
 
 namespace
 {
-void Check(bool ok, const char* what)
-{
-    if (!ok)
-    {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
 // Files in memory where possible: the writers replace files through a temporary file and a
 // rename, which is slow on a disk.
-QString TempPath(const char* name)
-{
-    const QString folder = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return folder + QStringLiteral("/fuzz_routes_%1_%2").arg(getpid()).arg(QLatin1String(name));
-}
-
 QByteArray ReadBytes(const QString& path)
 {
     QFile f(path);
@@ -64,10 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }();
     (void)quiet;
 
-    static const QString input = TempPath("input");
-    static const QString first = TempPath("first");
-    static const QString second = TempPath("second");
-    static const QString tdfe = TempPath("tdfe");
+    static const QString input = ScratchPath("fuzz_routes", "input");
+    static const QString first = ScratchPath("fuzz_routes", "first");
+    static const QString second = ScratchPath("fuzz_routes", "second");
+    static const QString tdfe = ScratchPath("fuzz_routes", "tdfe");
     {
         QFile f(input);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;

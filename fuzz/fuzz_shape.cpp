@@ -4,6 +4,7 @@
 // analysis of what was read must not fail; every entity counted must have one index record, no
 // more entities may be loaded than counted, and every index identifier must be unique.
 
+#include "FuzzSupport.h"
 #include "geometry/CAnalyseResult.h"
 #include "map/CMapConvert.h"
 #include "platform/MessageSink.h"
@@ -25,19 +26,9 @@
 
 namespace
 {
-void Check(bool ok, const char* what)
-{
-    if (!ok)
-    {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
 QString Folder()
 {
-    const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    const QString folder = base + QStringLiteral("/fuzz_shape_%1").arg(getpid());
+    const QString folder = ScratchPath("fuzz_shape", "dir");
     QDir().mkpath(folder);
     return folder;
 }

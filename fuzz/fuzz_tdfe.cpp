@@ -5,6 +5,7 @@
 // Open finding: on some malformed curve files the indexed inverse still picks another answer than
 // the plain scan (found by fuzzing; CI replays only this corpus until it is mended).
 
+#include "FuzzSupport.h"
 #include "platform/MessageSink.h"
 #include "road/CRoadDesign.h"
 
@@ -21,21 +22,6 @@
 
 namespace
 {
-void Check(bool ok, const char* what)
-{
-    if (!ok)
-    {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-QString TempPath(const char* name)
-{
-    const QString folder = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return folder + QStringLiteral("/fuzz_tdfe_%1_%2").arg(getpid()).arg(QLatin1String(name));
-}
-
 class Model : public CRoadDesign
 {
 public:
@@ -62,8 +48,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const QString path = TempPath("in.TDFE");
-    static const QString stakes = TempPath("out.dat");
+    static const QString path = ScratchPath("fuzz_tdfe", "in.TDFE");
+    static const QString stakes = ScratchPath("fuzz_tdfe", "out.dat");
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;

@@ -2,6 +2,7 @@
 // to Load. Then walks every element, reads its data and attributes, edits the document and checks
 // that the index still describes the text. Any crash, sanitizer report or broken invariant fails.
 
+#include "FuzzSupport.h"
 #include "markup/CXmlDocument.h"
 
 #include <QDir>
@@ -15,15 +16,6 @@
 
 namespace
 {
-void Check(bool ok, const char* what)
-{
-    if (!ok)
-    {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
 // Depth-first walk with the position API; returns the tag names in document order.
 QStringList Walk(CXmlDocument& doc, bool readEverything)
 {
