@@ -327,6 +327,7 @@ void CRouteShell::EditProperties()
 
 void CRouteShell::ExportStakes()
 {
+    m_LastStakeFile.clear();
     if (!HasRoute()) return;
     const QString path =
         m_User.ChooseSaveFile(QStringLiteral("导出边桩文件"), QStringLiteral("边桩文件 (*.dat)"), QStringLiteral("dat"), true);
@@ -345,7 +346,10 @@ void CRouteShell::ExportStakes()
     }
     m_Map.WaitForDrawing();
     if (Road().Export(path, options.interval, options.offset, options.mode))
+    {
+        m_LastStakeFile = path;
         ShowMessage(QStringLiteral("边桩坐标导出完毕！"), QuestionCaption(), MessageKind::Information);
+    }
     else
         Warn(QStringLiteral("线路计算错误，不能导出边桩坐标！"));
 }

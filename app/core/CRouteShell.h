@@ -50,6 +50,8 @@ public:
     CMapLayer_Road& RoadLayer() { return m_RoadLayer; }
     CRoadDesign& Road() { return m_RoadLayer.m_RoadDesign; }
     QString ConfigDir() const { return m_ConfigDir; }
+    // The stake file the last export command wrote; empty when it wrote none (cancelled, failed).
+    QString LastStakeFile() const { return m_LastStakeFile; }
 
     RouteRecord m_Record;
     CRouteElementList m_ElementList;
@@ -65,6 +67,7 @@ private:
 
     IRouteUser& m_User;
     QString m_ConfigDir;
+    QString m_LastStakeFile;
     // The layer is declared first so that it outlives the manager, which draws it until destroyed.
     CMapLayer_Road m_RoadLayer;
     CMapManage m_Map;

@@ -1,7 +1,10 @@
 #include "app/ui/CMainFrame.h"
 
 #include "app/core/CRouteShell.h"
+#include "app/core/MapLayerList.h"
 #include "app/ui/CVeylorView.h"
+#include "app/ui/LayerDialogs.h"
+#include "app/ui/LayerPane.h"
 #include "app/ui/RouteDialogs.h"
 #include "app/ui/RouteListPanes.h"
 #include "app/ui/UiSupport.h"
@@ -13,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -44,6 +48,11 @@ enum CommandId
     IdInputPane = 32794,
     IdStatusBar = 59393,
     IdAbout = 57664,
+    IdAddLayer = 33001,
+    IdCoordinateSystem = 33002,
+    IdFindPoint = 33003,
+    IdSelect = 33004,
+    IdClearSelection = 33005,
     LookPlatform = 210,
     LookWindows = 211,
     LookFusion = 214,
@@ -149,6 +158,21 @@ CMainFrame::CMainFrame(const QString& configDir, QWidget* parent) : QMainWindow(
     m_View->SetStatusPanes(m_Panes[1], m_Panes[2], m_Panes[3]);
 
     CreateMenus();
+
+    // Map layers: the view has read the layer list from the configuration folder; they load in
+    // the background while the window comes up.
+    m_Layers = std::make_unique<CMapLayerList>(m_Shell->Map(), configDir);
+    m_LayerPane = new CLayerPane(*m_Layers, m_InputPane->Tabs());
+    m_InputPane->Tabs()->addTab(m_LayerPane, QStringLiteral("图层"));
+    m_LayerPane->onAdd = [this] { AddLayerCommand(); };
+    m_LayerPane->onProperties = [this](int row) { LayerPropertiesCommand(row); };
+    m_LayerPane->confirmRemove = confirm;
+    m_LoadWatcher = new CLayerLoadWatcher(*m_Layers, this);
+    m_LoadWatcher->onChanged = [this] { LayersChanged(); };
+    m_Identify = new CIdentifyDlg(this);
+    m_Layers->Restore();
+    LayersChanged();
+
     ApplyLook(Settings().value(QStringLiteral("ApplicationLook"), int(LookFusion)).toInt());
     // The pane appears when a route is created or opened.
     m_InputPane->hide();
@@ -162,6 +186,12 @@ CMainFrame::~CMainFrame()
     // The panes report their visibility while the base class destroys them: nobody listens any more.
     disconnect(m_InputPane, nullptr, nullptr, nullptr);
     disconnect(m_ToolBar, nullptr, nullptr, nullptr);
+    // The layer widgets go before the list they show, and the list before the map.
+    delete m_LoadWatcher;
+    m_LoadWatcher = nullptr;
+    delete m_LayerPane;
+    m_LayerPane = nullptr;
+    m_Layers.reset();
     // The view releases the map before the shell that owns it goes.
     delete m_View;
     m_View = nullptr;
@@ -212,6 +242,7 @@ void CMainFrame::CreateMenus()
     AddCommand(map, IdFullExtent, QStringLiteral("全局(&A)"), QStringLiteral("地图全局缩放\n全局缩放"), QStringLiteral("full"));
     AddCommand(map, IdPan, QStringLiteral("移动(&M)"), QStringLiteral("地图移动\n移动"), QStringLiteral("pan"));
     AddCommand(map, IdMeasure, QStringLiteral("量算(&S)"), QStringLiteral("屏幕量算\n量算"), QStringLiteral("measure"));
+    CreateLayerCommands(map);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("视图(&V)"));
     QAction* toolbar = AddCommand(view, IdToolBar, QStringLiteral("工具栏(&M)"),
@@ -263,7 +294,10 @@ void CMainFrame::CreateMenus()
     connect(Action(IdOpen), &QAction::triggered, this, [this] { m_Shell->OpenRoute(); });
     connect(Action(IdSave), &QAction::triggered, this, [this] { m_Shell->SaveRoute(); });
     connect(Action(IdProperties), &QAction::triggered, this, [this] { m_Shell->EditProperties(); });
-    connect(Action(IdExport), &QAction::triggered, this, [this] { m_Shell->ExportStakes(); });
+    connect(Action(IdExport), &QAction::triggered, this, [this] {
+        m_Shell->ExportStakes();
+        OfferStakeLayer();
+    });
     connect(Action(IdExit), &QAction::triggered, this, &QWidget::close);
     // The map tools stay active after their first use: they are checked while active, one at a
     // time, and none once a tool hands back.
@@ -272,7 +306,8 @@ void CMainFrame::CreateMenus()
     const std::pair<int, int> tools[] = {{IdZoomIn, CMouseListenerView::ToolZoomIn},
                                          {IdZoomOut, CMouseListenerView::ToolZoomOut},
                                          {IdPan, CMouseListenerView::ToolPan},
-                                         {IdMeasure, CMouseListenerView::ToolMeasure}};
+                                         {IdMeasure, CMouseListenerView::ToolMeasure},
+                                         {IdSelect, CMouseListenerView::ToolBox}};
     for (const auto& [id, key] : tools)
     {
         Action(id)->setCheckable(true);
@@ -421,4 +456,104 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Map layers
+
+void CMainFrame::CreateLayerCommands(QMenu* map)
+{
+    AddCommand(map, IdSelect, QStringLiteral("选择要素(&E)"), QStringLiteral("点击或拖框选择要素，显示其属性\n选择要素"),
+               QString());
+    AddCommand(map, IdClearSelection, QStringLiteral("清除选择(&C)"), QStringLiteral("清除所选要素\n清除选择"), QString());
+    map->addSeparator();
+    AddCommand(map, IdAddLayer, QStringLiteral("添加图层(&L)..."), QStringLiteral("把数据文件作为图层加入地图\n添加图层"),
+               QString());
+    AddCommand(map, IdCoordinateSystem, QStringLiteral("坐标系(&C)..."),
+               QStringLiteral("选择线路所用的坐标系，各图层按它换算\n坐标系"), QString());
+    AddCommand(map, IdFindPoint, QStringLiteral("查找点(&F)..."), QStringLiteral("按点名或标记查找点并居中显示\n查找点"),
+               QString(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(Action(IdSelect), &QAction::triggered, this, [this] { m_View->SelectCommand(); });
+    connect(Action(IdClearSelection), &QAction::triggered, this, [this] {
+        m_Layers->ClearSelection();
+        m_Layers->HidePosition();
+    });
+    connect(Action(IdAddLayer), &QAction::triggered, this, &CMainFrame::AddLayerCommand);
+    connect(Action(IdCoordinateSystem), &QAction::triggered, this, &CMainFrame::CoordinateSystemCommand);
+    connect(Action(IdFindPoint), &QAction::triggered, this, &CMainFrame::FindPointCommand);
+    connect(m_View, &CVeylorView::FeaturesPicked, this, [this](QPoint from, QPoint to) {
+        m_Identify->Show(m_Layers->Identify(CPoint(from), CPoint(to)));
+    });
+}
+
+void CMainFrame::LayersChanged()
+{
+    if (m_LayerPane) m_LayerPane->Refresh();
+}
+
+void CMainFrame::AddLayerCommand()
+{
+    QFileDialog dlg(this, QStringLiteral("添加图层"), QString(), CMapLayerList::FileFilter());
+    dlg.setFileMode(QFileDialog::ExistingFiles);
+    if (dlg.exec() != QDialog::Accepted) return;
+    // A kind's own filter overrides what the file looks like; "all map files" lets the file tell.
+    int format = 0;
+    const int chosen = dlg.nameFilters().indexOf(dlg.selectedNameFilter());
+    if (chosen > 0 && chosen <= int(CMapLayerList::Kinds().size())) format = CMapLayerList::Kinds()[size_t(chosen - 1)].format;
+    for (const QString& path : dlg.selectedFiles())
+    {
+        QString error;
+        if (!m_Layers->AddLayer(path, format, &error)) ShowMessage(error, WarningCaption(), MessageKind::Warning);
+    }
+    ShowInputPane();
+    m_InputPane->Tabs()->setCurrentWidget(m_LayerPane);
+    LayersChanged();
+    m_LayerPane->SelectRow(0);
+}
+
+void CMainFrame::AddLayerFiles(const QStringList& paths)
+{
+    for (const QString& path : paths)
+    {
+        if (m_Layers->RowOfPath(QFileInfo(path).absoluteFilePath()) >= 0) continue;
+        QString error;
+        if (!m_Layers->AddLayer(path, 0, &error)) ShowMessage(error, WarningCaption(), MessageKind::Warning);
+    }
+    LayersChanged();
+}
+
+void CMainFrame::LayerPropertiesCommand(int row)
+{
+    if (row < 0 || row >= m_Layers->Count()) return;
+    CMapLayer* layer = m_Layers->Layer(row);
+    CLayerPropertiesDlg dlg(m_Layers->Item(row), layer && layer->IsLoad() ? layer : nullptr, this);
+    const bool accepted = dlg.exec() == QDialog::Accepted;
+    // The fill colours are written to their file at once, whatever the answer.
+    if (dlg.FillColoursChanged()) m_Layers->FillColoursChanged(row);
+    if (accepted) m_Layers->SetItem(row, dlg.Item());
+    LayersChanged();
+}
+
+void CMainFrame::CoordinateSystemCommand()
+{
+    CCoordinateSystemDlg dlg(*m_Layers, this);
+    dlg.exec();
+}
+
+void CMainFrame::FindPointCommand()
+{
+    CFindPointDlg dlg(*m_Layers, this);
+    dlg.exec();
+}
+
+void CMainFrame::OfferStakeLayer()
+{
+    const QString path = m_Shell->LastStakeFile();
+    if (path.isEmpty()) return; // the export was cancelled or failed
+    if (ShowMessage(QStringLiteral("在地图上显示导出的桩点吗？\n%1").arg(path), QuestionCaption(), MessageKind::Question) !=
+        MessageAnswer::Yes)
+        return;
+    QString error;
+    if (!m_Layers->ShowStakeFile(path, &error)) ShowMessage(error, WarningCaption(), MessageKind::Warning);
+    LayersChanged();
 }

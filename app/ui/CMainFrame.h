@@ -7,6 +7,10 @@
 #include <map>
 #include <memory>
 
+class CIdentifyDlg;
+class CLayerLoadWatcher;
+class CLayerPane;
+class CMapLayerList;
 class CNew_CrossPointDlg;
 class CNew_ElementDlg;
 class CRouteShell;
@@ -65,6 +69,18 @@ public:
     // The visual styles (ids of the settings value "ApplicationLook").
     void ApplyLook(int id);
 
+    // Map layers (the 图层 tab and the map menu's layer commands).
+    CMapLayerList& Layers() { return *m_Layers; }
+    CLayerPane* LayerPane() const { return m_LayerPane; }
+    CLayerLoadWatcher* LoadWatcher() const { return m_LoadWatcher; }
+    CIdentifyDlg* IdentifyDialog() const { return m_Identify; }
+    // Layers named on the command line; files already in the list are left as they are.
+    void AddLayerFiles(const QStringList& paths);
+    void AddLayerCommand();
+    void LayerPropertiesCommand(int row);
+    void CoordinateSystemCommand();
+    void FindPointCommand();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -73,6 +89,9 @@ private:
     QAction* AddCommand(QMenu* menu, int id, const QString& text, const QString& prompt, const QString& icon,
                         const QKeySequence& key = QKeySequence());
     void CreateMenus();
+    void CreateLayerCommands(QMenu* map);
+    void LayersChanged();
+    void OfferStakeLayer();
 
     std::unique_ptr<CRouteShell> m_Shell;
     CVeylorView* m_View = nullptr;
@@ -83,4 +102,9 @@ private:
     QActionGroup* m_Tools = nullptr;
     std::map<int, QAction*> m_Actions;
     QString m_PlatformStyle;
+    // Map layers; declared last so that the list goes before the widgets' shell and map.
+    std::unique_ptr<CMapLayerList> m_Layers;
+    CLayerPane* m_LayerPane = nullptr;
+    CLayerLoadWatcher* m_LoadWatcher = nullptr;
+    CIdentifyDlg* m_Identify = nullptr;
 };

@@ -154,6 +154,8 @@ void CVeylorView::mouseReleaseEvent(QMouseEvent* event)
     const CPoint released(event->position().toPoint());
     const bool click = std::abs(released.x - m_PressPoint.x) <= 5 || std::abs(released.y - m_PressPoint.y) <= 5;
     RoundScale(before, click ? released : ClientCentre(GetClientRect()));
+    if (tools->GetMouseListenerSubKey() == CMouseListenerView::ToolBox)
+        emit FeaturesPicked(m_PressPoint.toQPoint(), released.toQPoint());
     if (e.GetOperate() == kToolDone)
     {
         tools->SetMouseListenerKey(kToolKey, 0);
@@ -247,6 +249,8 @@ void CVeylorView::FullExtentCommand()
 }
 
 void CVeylorView::PanCommand() { SetTool(CMouseListenerView::ToolPan, Qt::OpenHandCursor); }
+
+void CVeylorView::SelectCommand() { SetTool(CMouseListenerView::ToolBox, Qt::ArrowCursor); }
 
 void CVeylorView::MeasureCommand()
 {

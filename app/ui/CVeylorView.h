@@ -32,8 +32,12 @@ public:
     void FullExtentCommand();
     void PanCommand();
     void MeasureCommand();
+    // The selection tool: a click or a dragged box picks features (see FeaturesPicked).
+    void SelectCommand();
 
 signals:
+    // The selection tool was released: the client rectangle from press to release.
+    void FeaturesPicked(QPoint from, QPoint to);
     // The map tool changed (its key, 0 for none), also when a tool finished by itself.
     void ToolChanged(int subKey);
 

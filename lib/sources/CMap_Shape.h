@@ -146,6 +146,9 @@ public:
     // 1 point, 2 line, 3 plane; 0 before Open.
     int GetEntityKind() const { return m_Kind; }
     QStringList GetFieldNames() const;
+    // Every attribute of one feature as text, in field order (as labels show them); empty for an
+    // identifier the data set does not have.
+    QStringList GetFieldValues(long fid);
     const std::vector<ShapeIndexRecord>& GetIndex() const { return m_Index; }
     int GetPointCount() const { return static_cast<int>(m_Points.size()); }
     int GetLineCount() const { return static_cast<int>(m_Lines.size()); }

@@ -169,6 +169,17 @@ QString CMap_Shape::LabelText(long fid)
     return text;
 }
 
+QStringList CMap_Shape::GetFieldValues(long fid)
+{
+    QStringList values;
+    std::lock_guard<std::mutex> lock(m_DataLock);
+    OGRLayer* layer = Layer();
+    FeaturePtr f{layer ? layer->GetFeature(fid) : nullptr};
+    if (!f) return values;
+    for (int i = 0; i < f->GetFieldCount(); ++i) values << FormatLabel(f.get(), i, m_Encoding);
+    return values;
+}
+
 void CMap_Shape::DrawTextW(QPainter* painter)
 {
     m_Texts.clear();
