@@ -1,5 +1,6 @@
 #include "app/core/MapLayerList.h"
 
+#include "app/core/MapViewLogic.h"
 #include "coord/CCoordinateSystem.h"
 #include "map/CMapManage.h"
 #include "markup/ConfigDocument.h"
@@ -168,6 +169,13 @@ bool CMapLayerList::AddLayer(const QString& pathIn, int format, QString* error)
     item.Select = (format == 2 || format == 4 || format == 5 || format == 10) ? 1 : 0;
     // Points are shown with their names.
     if (format == 5 || format == 9) item.DisplayField = 0;
+    // Parcels are filled with their colour at half opacity: a solid white fill would hide the
+    // white centre line and whatever lies under them.
+    if (format == 2 || format == 4)
+    {
+        item.clrFill = item.clrOutLine;
+        item.SemiTransparence = 1;
+    }
     if (item.clrOutLine == 0) item.clrOutLine = DistinctColour(Count());
     if (item.clrText == 0) item.clrText = DistinctColour(Count());
     // The first layer of the list is drawn on top: a new layer goes there.
@@ -234,6 +242,7 @@ void CMapLayerList::StartNextLoad()
         copy->SetProjection(m_Map.GetSurveyProjection());
         copy->SetBackGroundColor(Layer(row)->GetBackGroundColor());
         m_States[path] = LayerState::Loading;
+        ++m_LoadStateChanges;
         m_Current = std::make_unique<CLayerLoader>(std::move(copy), m_Map.m_MapConvert);
     }
 }
@@ -256,6 +265,7 @@ void CMapLayerList::PlaceLoadedLayer(CLayerLoader& loader)
     const QString path = loader.Path();
     const int row = RowOfPath(path);
     std::unique_ptr<CMapLayer> loaded = loader.TakeLayer();
+    ++m_LoadStateChanges;
     if (row < 0 || !loaded) return; // removed while it loaded
     if (loader.IsCancelled())
     {
@@ -288,6 +298,7 @@ void CMapLayerList::PlaceLoadedLayer(CLayerLoader& loader)
 
 void CMapLayerList::CancelLoads()
 {
+    ++m_LoadStateChanges;
     for (const Pending& p : m_Queue) m_States[p.path] = LayerState::Cancelled;
     m_Queue.clear();
     if (!m_Current) return;
@@ -399,7 +410,9 @@ bool CMapLayerList::ZoomToLayer(int row)
 {
     double minX = 0, maxX = 0, minY = 0, maxY = 0;
     if (!LayerExtent(row, minX, maxX, minY, maxY)) return false;
-    m_Map.SetMapRect(minX, minY, maxX, maxY);
+    if (!ZoomMapToExtent(m_Map, minX, minY, maxX, maxY)) return false;
+    // The view shows round scales only, as after the full extent.
+    RoundScaleAfterZoom(m_Map, 0.0, ClientCentre(m_Map.m_MapConvert.GetClientRect()));
     return true;
 }
 

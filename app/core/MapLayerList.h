@@ -108,6 +108,9 @@ public:
     bool FinishLoads();
     // Blocks until every load has finished and been put into the map (tests).
     void WaitForLoads();
+    // Counts the changes of load states (started, finished, failed, cancelled), for a window that
+    // polls and refreshes its rows when the count moves.
+    unsigned LoadStateChanges() const { return m_LoadStateChanges; }
     // Opens again a layer whose load failed or was cancelled.
     void Reload(int row);
 
@@ -180,5 +183,6 @@ private:
     QString m_CoordinatePath;
     CoordinateSystem_Parameter m_Coordinate;
     bool m_ToldAboutCoordinates = false;
+    unsigned m_LoadStateChanges = 0;
     CPositionMarkLayer m_Mark;
 };

@@ -7,20 +7,25 @@
 #include <algorithm>
 #include <cmath>
 
-bool ZoomMapToFullExtent(CMapManage& map)
+bool ZoomMapToExtent(CMapManage& map, double minX, double minY, double maxX, double maxY)
 {
-    double first = 0, second = 0, third = 0, fourth = 0;
-    if (!map.GetMapRect(first, second, third, fourth, 0)) return false;
-    if (std::fabs(third - first) < 1e-6)
+    if (std::fabs(maxX - minX) < 1e-6)
     {
-        map.SetCenter(first, second, 1);
+        map.SetCenter(minX, minY, 1);
         return true;
     }
     xyhCoord start;
     double scale = 0;
-    if (!map.CalScale(first, second, third, fourth, start, scale)) return false;
+    if (!map.CalScale(minX, minY, maxX, maxY, start, scale)) return false;
     map.SetStartCorAndScale(start, scale, 1);
     return true;
+}
+
+bool ZoomMapToFullExtent(CMapManage& map)
+{
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;
+    if (!map.GetMapRect(minX, minY, maxX, maxY, 0)) return false;
+    return ZoomMapToExtent(map, minX, minY, maxX, maxY);
 }
 
 MouseStatusTexts StatusTextsAt(const CMapConvert& convert, const CRoadDesign& road, CPoint client)

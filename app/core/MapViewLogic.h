@@ -11,6 +11,8 @@ class CRoadDesign;
 // Zooms the map to the extent of its layers: a route without width (a single point) is centred,
 // any other is fitted. False when there is nothing to show.
 bool ZoomMapToFullExtent(CMapManage& map);
+// The same for one extent (x the northing): a layer's, the route's.
+bool ZoomMapToExtent(CMapManage& map, double minX, double minY, double maxX, double maxY);
 
 // The status bar texts for the mouse at a client point: coordinates, station and offset.
 struct MouseStatusTexts

@@ -2,6 +2,7 @@
 
 #include "app/core/CRouteShell.h"
 #include "app/core/MapLayerList.h"
+#include "app/core/MapViewLogic.h"
 #include "app/ui/CVeylorView.h"
 #include "app/ui/LayerDialogs.h"
 #include "app/ui/LayerPane.h"
@@ -397,7 +398,18 @@ void CMainFrame::SetWindowTitle(const QString& title) { setWindowTitle(title); }
 
 void CMainFrame::ZoomToFullExtent()
 {
-    if (m_View) m_View->FullExtentCommand();
+    if (!m_View) return;
+    // The route, not the map layers around it: a tile set may cover a whole county.
+    CMapManage& map = m_Shell->Map();
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    if (!m_Shell->RoadLayer().GetRange(minX, maxX, minY, maxY, 0))
+    {
+        m_View->FullExtentCommand();
+        return;
+    }
+    map.SetClientRect(m_View->GetClientRect());
+    if (ZoomMapToExtent(map, minX, minY, maxX, maxY)) RoundScaleAfterZoom(map, 0.0, ClientCentre(m_View->GetClientRect()));
+    m_View->update();
 }
 
 void CMainFrame::RouteChanged()
@@ -543,6 +555,8 @@ void CMainFrame::CoordinateSystemCommand()
 void CMainFrame::FindPointCommand()
 {
     CFindPointDlg dlg(*m_Layers, this);
+    // In the view's top left corner: the point found is marked in the middle of the view.
+    dlg.move(m_View->mapToGlobal(QPoint(20, 20)));
     dlg.exec();
 }
 

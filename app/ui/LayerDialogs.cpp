@@ -1,6 +1,7 @@
 #include "app/ui/LayerDialogs.h"
 
 #include "coord/CCoordinateSystem.h"
+#include "geometry/Angle.h"
 #include "platform/Color.h"
 #include "platform/MessageSink.h"
 #include "platform/NumberText.h"
@@ -60,9 +61,14 @@ QString ProjectionName(int type)
 {
     switch (type)
     {
-    case 0: return QStringLiteral("高斯-克吕格投影");
-    case 1: return QStringLiteral("横轴墨卡托投影 (UTM)");
-    default: return QStringLiteral("投影类型 %1").arg(type);
+    case CoordinateSystem_Gauss3: return QStringLiteral("高斯-克吕格投影（3 度带）");
+    case CoordinateSystem_Gauss6: return QStringLiteral("高斯-克吕格投影（6 度带）");
+    case CoordinateSystem_Stereographic: return QStringLiteral("极射赤面投影");
+    case CoordinateSystem_ObliqueStereographic: return QStringLiteral("斜轴极射赤面投影");
+    case CoordinateSystem_Mercator: return QStringLiteral("墨卡托投影");
+    case CoordinateSystem_Lambert1: return QStringLiteral("兰勃特投影（单标准纬线）");
+    case CoordinateSystem_Lambert2: return QStringLiteral("兰勃特投影（双标准纬线）");
+    default: return QStringLiteral("高斯-克吕格投影");
     }
 }
 } // namespace
@@ -268,7 +274,7 @@ void CCoordinateSystemDlg::Describe()
     m_Text->setText(QStringLiteral("文件：%1\n名称：%2\n椭球：%3（长半轴 %4 m，扁率倒数 %5）\n"
                                    "投影：%6，中央子午线 %7°，X 加常数 %8 m，Y 加常数 %9 m，比例 %10，投影面高程 %11 m")
                         .arg(m_Layers.CoordinateSystemPath(), cs.Name, e.Name, FormatFixed(e.Axis, 3),
-                             FormatFixed(e.ReciprocalofFlatRate, 9), ProjectionName(p.Type), FormatFixed(p.CentralMeridian, 6),
+                             FormatFixed(e.ReciprocalofFlatRate, 9), ProjectionName(p.Type), FormatFixed(Angle::RadiansToDegrees(p.CentralMeridian), 6),
                              FormatFixed(p.Tx, 3), FormatFixed(p.Ty, 3))
                         .arg(FormatFixed(p.TK, 6), FormatFixed(p.ProjectionHeight, 3)));
 }
@@ -285,6 +291,8 @@ CFindPointDlg::CFindPointDlg(CMapLayerList& layers, QWidget* parent) : QDialog(p
     m_Mode->addItem(QStringLiteral("标记"), 2);
     m_Result = new QLabel(this);
     m_Result->setWordWrap(true);
+    m_Result->setMinimumHeight(m_Result->fontMetrics().lineSpacing() * 3);
+    setMinimumWidth(420);
     auto* find = new QPushButton(QStringLiteral("查找下一个"), this);
     find->setDefault(true);
     auto* close = new QPushButton(QStringLiteral("关闭"), this);
@@ -407,9 +415,8 @@ void CLayerLoadWatcher::Poll()
     bool changed = false;
     while (m_Layers.FinishLoads()) changed = true;
     const CLayerLoader* load = m_Layers.CurrentLoad();
-    const QString path = load ? load->Path() : QString();
-    if (path != m_ShownPath) changed = true;
-    m_ShownPath = path;
+    if (m_Layers.LoadStateChanges() != m_SeenChanges) changed = true;
+    m_SeenChanges = m_Layers.LoadStateChanges();
     if (load)
     {
         m_Dialog->setLabelText(QStringLiteral("正在打开\n%1").arg(load->Caption()));

@@ -136,6 +136,6 @@ private:
     CMapLayerList& m_Layers;
     QProgressDialog* m_Dialog;
     QTimer* m_Timer;
-    QString m_ShownPath;
+    unsigned m_SeenChanges = 0;
     bool m_Polling = false;
 };

@@ -38,6 +38,9 @@ void CMapLayer_DXF::Clear()
 
 int CMapLayer_DXF::GetRange(double& minX, double& maxX, double& minY, double& maxY, int)
 {
+    // A drawing not (yet) imported has no extent; its empty header box at the origin would pull
+    // the map's full extent there.
+    if (!m_IsLoad) return 0;
     return m_pDxf->GetRange(minX, maxX, minY, maxY);
 }
 

@@ -2,6 +2,7 @@
 // order, visibility, removal, the files that keep them between runs, the coordinate system handed
 // to the layers, cancelled and failed loads, finding points and identifying features.
 #include "app/core/MapLayerList.h"
+#include "app/core/MapViewLogic.h"
 #include "map/CMapManage.h"
 #include "platform/MessageSink.h"
 #include "common/FileBytes.h"
@@ -109,6 +110,10 @@ TEST_F(LayerListTest, LayersAreAddedOnTopLoadedOrderedHiddenRemovedAndKeptBetwee
     const double scale = map->m_MapConvert.GetScale();
     EXPECT_NEAR(start.x + 300 * scale, (a + b) / 2, scale);
     EXPECT_NEAR(start.y + 400 * scale, (c + d) / 2, scale);
+    // The whole layer in view, at one of the view's round scales.
+    EXPECT_DOUBLE_EQ(RoundScaleAtLeast(scale), scale);
+    EXPECT_GE(600 * scale, b - a);
+    EXPECT_GE(800 * scale, d - c);
 
     // Order, visibility and properties.
     EXPECT_FALSE(list->Move(0, -1));
@@ -337,4 +342,18 @@ TEST_F(LayerListTest, AnExportedStakeFileIsShownAsAPointLayer)
     EXPECT_EQ(list->Count(), 1);
     ASSERT_TRUE(list->FindPoint(QStringLiteral("QD"), 1, FoundPoint(), hit));
     EXPECT_NEAR(hit.x, 3401000.0, 1e-6);
+}
+
+TEST_F(LayerListTest, LayersStillLoadingDoNotMoveTheFullExtent)
+{
+    // The route's own extent stands in for the overlay: only loaded layers may widen it.
+    ASSERT_TRUE(list->AddLayer(Path("site-jinggangao.dxf"), 0));
+    list->CancelLoads();
+    list->WaitForLoads();
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    EXPECT_FALSE(map->GetMapRect(minX, maxX, minY, maxY, 0));
+    list->Reload(0);
+    list->WaitForLoads();
+    ASSERT_TRUE(map->GetMapRect(minX, minY, maxX, maxY, 0));
+    EXPECT_NEAR(minX, 3401180.0, 1e-6);
 }
