@@ -30,6 +30,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace
 {
 enum CommandId
@@ -494,6 +496,9 @@ void CMainFrame::CreateLayerCommands(QMenu* map)
     connect(Action(IdCoordinateSystem), &QAction::triggered, this, &CMainFrame::CoordinateSystemCommand);
     connect(Action(IdFindPoint), &QAction::triggered, this, &CMainFrame::FindPointCommand);
     connect(m_View, &CVeylorView::FeaturesPicked, this, [this](QPoint from, QPoint to) {
+        // At the view's right edge on first use, beside what was picked rather than over it.
+        if (!m_Identify->isVisible())
+            m_Identify->move(m_View->mapToGlobal(QPoint(std::max(0, m_View->width() - m_Identify->width() - 20), 20)));
         m_Identify->Show(m_Layers->Identify(CPoint(from), CPoint(to)));
     });
 }

@@ -105,7 +105,8 @@ void CLayerPane::SelectRow(int row)
 
 void CLayerPane::Refresh()
 {
-    const int selected = CurrentRow();
+    // The selection follows the layer, not the row number, when layers come or go above it.
+    const QString selectedPath = CurrentRow() >= 0 ? m_Layers.Row(CurrentRow()).path : QString();
     m_Filling = true;
     m_Table->setRowCount(m_Layers.Count());
     for (int i = 0; i < m_Layers.Count(); ++i)
@@ -125,7 +126,9 @@ void CLayerPane::Refresh()
         m_Table->setItem(i, 3, state);
     }
     m_Filling = false;
-    if (selected >= 0 && selected < m_Table->rowCount()) m_Table->selectRow(selected);
+    m_Table->clearSelection();
+    const int selected = selectedPath.isEmpty() ? -1 : m_Layers.RowOfPath(selectedPath);
+    if (selected >= 0) m_Table->selectRow(selected);
     UpdateButtons();
 }
 
