@@ -412,6 +412,8 @@ void CLayerLoadWatcher::Poll()
     // A failed load's message box runs its own event loop, in which the timer fires again.
     if (m_Polling) return;
     m_Polling = true;
+    // A finished load may bring a message box: the progress of it must not stand behind the box.
+    if (m_Layers.CurrentLoad() && m_Layers.CurrentLoad()->IsFinished() && m_Dialog->isVisible()) m_Dialog->hide();
     bool changed = false;
     while (m_Layers.FinishLoads()) changed = true;
     const CLayerLoader* load = m_Layers.CurrentLoad();
