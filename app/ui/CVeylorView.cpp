@@ -36,7 +36,8 @@ CVeylorView::CVeylorView(CRouteShell& shell, QWidget* parent) : QWidget(parent),
     setMinimumSize(200, 150);
     setCursor(Qt::ArrowCursor);
 
-    // The map shows only the application's road layer: the configured layers are not opened.
+    // The configured layers are read here unopened; the window's layer list opens them in the
+    // background, and the road layer is drawn over them.
     CMapManage& map = m_Shell.Map();
     map.Clear();
     map.SetConfigPath(m_Shell.ConfigDir());
