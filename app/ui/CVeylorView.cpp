@@ -7,6 +7,7 @@
 #include "map/CMouseListenerView.h"
 
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -63,8 +64,9 @@ void CVeylorView::RequestRepaint()
     QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
 }
 
-void CVeylorView::SetStatusPanes(QLabel* coordinate, QLabel* station, QLabel* offset)
+void CVeylorView::SetStatusPanes(QLabel* coordinate, QLabel* station, QLabel* offset, QLabel* element)
 {
+    m_Element = element;
     m_Coordinate = coordinate;
     m_Station = station;
     m_Offset = offset;
@@ -80,6 +82,33 @@ void CVeylorView::paintEvent(QPaintEvent*)
     }
     m_Shell.Map().OnDraw(&painter, 0, 0);
     m_Overlay.PaintOver(painter);
+    if (m_HasMarker)
+    {
+        long cx = 0, cy = 0;
+        m_Shell.Map().m_MapConvert.WorldToClient(m_MarkerX, m_MarkerY, cx, cy);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(QPen(QColor(255, 60, 60), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QPoint(int(cx), int(cy)), 10, 10);
+        painter.drawLine(int(cx) - 16, int(cy), int(cx) + 16, int(cy));
+        painter.drawLine(int(cx), int(cy) - 16, int(cx), int(cy) + 16);
+    }
+}
+
+void CVeylorView::ShowMarker(double x, double y)
+{
+    m_HasMarker = true;
+    m_MarkerX = x;
+    m_MarkerY = y;
+    m_Shell.Map().SetClientRect(GetClientRect());
+    m_Shell.Map().SetCenter(x, y, 0);
+    update();
+}
+
+void CVeylorView::ClearMarker()
+{
+    m_HasMarker = false;
+    update();
 }
 
 void CVeylorView::resizeEvent(QResizeEvent* event)
@@ -172,6 +201,7 @@ void CVeylorView::mouseMoveEvent(QMouseEvent* event)
     if (m_Coordinate) m_Coordinate->setText(texts.coordinate);
     if (m_Station) m_Station->setText(texts.station);
     if (m_Offset) m_Offset->setText(texts.offset);
+    if (m_Element) m_Element->setText(texts.element);
 
     CMouseListenerManage* tools = map.GetMouseListenerManage();
     CMouseListenerView* tool = tools ? tools->GetMouseListener() : nullptr;
@@ -183,15 +213,46 @@ void CVeylorView::mouseMoveEvent(QMouseEvent* event)
 
 void CVeylorView::wheelEvent(QWheelEvent* event)
 {
-    const int step = event->angleDelta().y();
-    if (step == 0) return;
-    const CPoint p(event->position().toPoint());
-    const double before = m_Shell.Map().m_MapConvert.GetScale();
-    if (step > 0)
-        m_Shell.Map().ZoomIn(p, p);
-    else
-        m_Shell.Map().ZoomOut(p, p);
-    RoundScale(before, p);
+    // One notch is 120; touchpads send smaller steps, which add up to a notch.
+    m_WheelRest += event->angleDelta().y();
+    const int notches = m_WheelRest / 120;
+    m_WheelRest -= notches * 120;
+    event->accept();
+    if (notches == 0 || !m_Shell.HasRoute()) return;
+    ZoomByNotches(notches, CPoint(event->position().toPoint()));
+}
+
+void CVeylorView::ZoomByNotches(int notches, CPoint fixed)
+{
+    CMapManage& map = m_Shell.Map();
+    const double now = map.m_MapConvert.GetScale();
+    const double target = WheelScale(now, notches);
+    if (target != now) ZoomMapKeeping(map, target, fixed);
+    update();
+}
+
+void CVeylorView::keyPressEvent(QKeyEvent* event)
+{
+    if (!m_Shell.HasRoute())
+    {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const CPoint centre = ClientCentre(GetClientRect());
+    const int dx = width() / 4, dy = height() / 4;
+    switch (event->key())
+    {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: ZoomByNotches(1, centre); break;
+    case Qt::Key_Minus: ZoomByNotches(-1, centre); break;
+    case Qt::Key_Home: FullExtentCommand(); break;
+    // The arrow shows where to look: the map moves the other way.
+    case Qt::Key_Left: m_Shell.Map().Move(centre, CPoint(centre.x + dx, centre.y)); break;
+    case Qt::Key_Right: m_Shell.Map().Move(centre, CPoint(centre.x - dx, centre.y)); break;
+    case Qt::Key_Up: m_Shell.Map().Move(centre, CPoint(centre.x, centre.y + dy)); break;
+    case Qt::Key_Down: m_Shell.Map().Move(centre, CPoint(centre.x, centre.y - dy)); break;
+    default: QWidget::keyPressEvent(event); return;
+    }
     update();
     event->accept();
 }

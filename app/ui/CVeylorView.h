@@ -24,7 +24,7 @@ public:
     CMapOverlay* GetOverlay() override { return &m_Overlay; }
 
     // The status bar panes for coordinates, station and offset.
-    void SetStatusPanes(QLabel* coordinate, QLabel* station, QLabel* offset);
+    void SetStatusPanes(QLabel* coordinate, QLabel* station, QLabel* offset, QLabel* element = nullptr);
 
     // The map commands.
     void ZoomInCommand();
@@ -32,6 +32,10 @@ public:
     void FullExtentCommand();
     void PanCommand();
     void MeasureCommand();
+    // Centres the map on a plane point and marks it until the next route is shown.
+    void ShowMarker(double x, double y);
+    void ClearMarker();
+    bool HasMarker() const { return m_HasMarker; }
 
 signals:
     // The map tool changed (its key, 0 for none), also when a tool finished by itself.
@@ -44,9 +48,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // + and − zoom about the centre, the arrow keys pan by a quarter of the view, Home shows the
+    // whole route.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void DiscardMeasurement();
+    void ZoomByNotches(int notches, CPoint fixed);
     void SetTool(int subKey, const QCursor& cursor);
     int Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) const;
     // After a tool or command may have zoomed from `before`: keeps the scale round and in range.
@@ -58,4 +66,9 @@ private:
     QLabel* m_Coordinate = nullptr;
     QLabel* m_Station = nullptr;
     QLabel* m_Offset = nullptr;
+    QLabel* m_Element = nullptr;
+    int m_WheelRest = 0;
+    bool m_HasMarker = false;
+    double m_MarkerX = 0.0;
+    double m_MarkerY = 0.0;
 };

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QTableWidget>
 
 CRouteListPane::CRouteListPane(QWidget* parent) : QWidget(parent)
@@ -36,6 +37,10 @@ CRouteListPane::CRouteListPane(QWidget* parent) : QWidget(parent)
         if (onApply) onApply();
     });
     connect(m_Table, &QTableWidget::cellDoubleClicked, this, [this](int, int) { OnEdit(); });
+    // Delete in the list removes the selected row, after the same question as the button.
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, m_Table, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, [this] { OnDelete(); });
+    m_Buttons[2]->setToolTip(QStringLiteral("删除选中的行 (Delete)"));
 }
 
 void CRouteListPane::SetColumns(const QStringList& titles, const QList<int>& widths, int rowHeight)
@@ -131,6 +136,7 @@ void CNew_ElementDlg::Refresh() { ShowRows(m_List.m_Rows, true); }
 
 void CNew_ElementDlg::InsertElement(const Road_Element& element)
 {
+    NoteChange(QStringLiteral("插入元素"));
     const int row = m_List.Insert(element, FirstSelectedRow());
     Refresh();
     SelectRow(row);
@@ -240,6 +246,7 @@ void CNew_ElementDlg::OnEdit()
     }
     default: return;
     }
+    NoteChange(QStringLiteral("编辑元素"));
     m_List.Replace(row, e);
     Refresh();
     SelectRow(row);
@@ -255,6 +262,7 @@ void CNew_ElementDlg::OnDelete()
                              .arg(m_Table->item(row, 0) ? m_Table->item(row, 0)->text() : QString::number(row + 1),
                                   ElementKindName(element->type))))
         return;
+    NoteChange(QStringLiteral("删除元素"));
     if (!m_List.Remove(row)) return;
     Refresh();
     if (row < m_Table->rowCount()) m_Table->scrollToItem(m_Table->item(row, 0));
@@ -277,6 +285,7 @@ void CNew_CrossPointDlg::Refresh() { ShowRows(m_List.m_Rows, false); }
 
 void CNew_CrossPointDlg::InsertCrossPoint(const Road_CrossPoint& point)
 {
+    NoteChange(QStringLiteral("插入交点"));
     const int row = m_List.Insert(point, FirstSelectedRow());
     Refresh();
     SelectRow(row);
@@ -303,6 +312,7 @@ void CNew_CrossPointDlg::OnEdit()
     dlg.SetValues(p);
     if (dlg.exec() != QDialog::Accepted) return;
     dlg.GetValues(p);
+    NoteChange(QStringLiteral("编辑交点"));
     m_List.Replace(row, p);
     Refresh();
     SelectRow(row);
@@ -317,6 +327,7 @@ void CNew_CrossPointDlg::OnDelete()
                                        .arg(m_Table->item(row, 0) ? m_Table->item(row, 0)->text() : QString::number(row + 1),
                                             point->point.name)))
         return;
+    NoteChange(QStringLiteral("删除交点"));
     if (!m_List.Remove(row)) return;
     Refresh();
     if (onChanged) onChanged();

@@ -1,6 +1,8 @@
 // The station/offset calculator on a route whose points can be worked out by hand: 100 m due
 // north from (1000, 2000) at station 5000, then a right-hand circle of R = 100 through 90°.
+#include "app/core/MapViewLogic.h"
 #include "app/core/StationCalculator.h"
+#include "app/core/StationDisplay.h"
 #include "road/CRoadDesign.h"
 #include "road/CRoadDesign_Element.h"
 
@@ -106,4 +108,31 @@ TEST_F(Calculator, PastedListsKeepEveryLineInOrder)
     EXPECT_EQ(lines[0], QStringLiteral("名称\t里程\t偏距\t侧\tN(X)\tE(Y)\t方位角\t说明"));
     EXPECT_EQ(lines[1], QStringLiteral("A\t5050.000\t3.000\t右\t1050.0000\t2003.0000\t0°00′00″\t"));
     EXPECT_TRUE(lines[3].startsWith(QStringLiteral("B\t\t")));
+}
+
+TEST(ViewSteps, WheelNotchesAndStatusDigitsFollowTheScale)
+{
+    // Each notch changes the scale by 1.25 to 1.5 and lands on a bar of the series; in and out
+    // come back to where they started.
+    double s = 1.0;
+    for (int i = 0; i < 12; ++i)
+    {
+        const double next = WheelScale(s, 1);
+        EXPECT_GE(s / next, 1.25 - 1e-9) << s;
+        EXPECT_LE(s / next, 1.5 + 1e-9) << s;
+        EXPECT_NEAR(WheelScale(next, -1), s, s * 1e-9);
+        s = next;
+    }
+    EXPECT_NEAR(WheelScale(1.0, 3), 0.4, 1e-12); // bars of 100 → 75 → 50 → 40 m
+    EXPECT_EQ(WheelScale(kMinMapScale, 1), kMinMapScale);
+    EXPECT_EQ(WheelScale(kMaxMapScale, -1), kMaxMapScale);
+    EXPECT_NEAR(WheelScale(1.2, 1), 1.0, 1e-12); // off the series: the next bar below
+
+    EXPECT_EQ(DecimalsForScale(5.0), 0);
+    EXPECT_EQ(DecimalsForScale(1.0), 0);
+    EXPECT_EQ(DecimalsForScale(0.5), 1);
+    EXPECT_EQ(DecimalsForScale(0.1), 1);
+    EXPECT_EQ(DecimalsForScale(0.02), 2);
+    EXPECT_EQ(DecimalsForScale(0.0001), 3);
+    EXPECT_EQ(DecimalsForScale(0.0), 3);
 }
