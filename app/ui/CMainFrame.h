@@ -16,6 +16,8 @@ class CVeylorView;
 class QAction;
 class QActionGroup;
 class QLabel;
+class QPrinter;
+struct RoutePictureOptions;
 class QTabWidget;
 
 // The docked pane "输入" with the tabs "元素" and "交点".
@@ -68,6 +70,10 @@ public:
     void RouteChanged() override;
     SaveChoice AskToSaveChanges(const QString& question) override;
 
+    // 导出图片 and 打印 without their dialogs (tests).
+    bool ExportPicture(const QString& path, QSize size);
+    bool PrintTo(QPrinter& printer);
+
     // The visual styles (ids of the settings value "ApplicationLook").
     void ApplyLook(int id);
 
@@ -84,6 +90,9 @@ private:
     void CreateDeskCommands(QMenu* route, QMenu* view);
     void UpdateDeskCommands();
     void RebuildRecentMenu();
+    void ExportPictureCommand();
+    void PrintCommand();
+    RoutePictureOptions PictureOptions() const;
     QMenu* m_RecentMenu = nullptr;
     QString m_LastRecent;
 

@@ -4,16 +4,25 @@
 
 #include "app/core/CRouteShell.h"
 #include "app/core/RecentFiles.h"
+#include "app/core/RoutePicture.h"
 #include "app/core/StationDisplay.h"
 #include "app/ui/CVeylorView.h"
 #include "app/ui/UiSupport.h"
+#include "platform/MessageSink.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QSettings>
+#include <QSpinBox>
 
 namespace
 {
@@ -24,6 +33,8 @@ enum DeskCommandId
     IdUndo = 57643,
     IdRedo = 57644,
     IdKiloMarks = 32900,
+    IdExportPicture = 32920,
+    IdPrint = 57607,
     IdLabelNone = 32910, // + label mode 0 to 3
 };
 const QString kRecentKey = QStringLiteral("RecentFiles");
@@ -55,6 +66,16 @@ void CMainFrame::CreateDeskCommands(QMenu* route, QMenu* view)
     route->insertAction(properties ? properties : exit, saveAs);
     route->insertAction(properties ? properties : exit, close);
     route->insertSeparator(properties ? properties : exit);
+    QAction* picture = AddCommand(&scratch, IdExportPicture, QStringLiteral("导出图片(&I)..."),
+                                  QStringLiteral("把当前视图（线路、标注、指北针、比例尺）保存为PNG图片\n导出图片"), QString());
+    QAction* print = AddCommand(&scratch, IdPrint, QStringLiteral("打印(&P)..."),
+                                QStringLiteral("打印当前视图，附线路名、日期和比例的图签\n打印"), QString(),
+                                QKeySequence(Qt::CTRL | Qt::Key_P));
+    route->insertAction(exit, picture);
+    route->insertAction(exit, print);
+    route->insertSeparator(exit);
+    connect(picture, &QAction::triggered, this, [this] { ExportPictureCommand(); });
+    connect(print, &QAction::triggered, this, [this] { PrintCommand(); });
     m_RecentMenu = new QMenu(QStringLiteral("最近的文件(&F)"), route);
     route->insertMenu(exit, m_RecentMenu);
     route->insertSeparator(exit);
@@ -124,6 +145,8 @@ void CMainFrame::UpdateDeskCommands()
     const CRouteEditHistory& history = m_Shell->History();
     if (QAction* a = Action(IdSaveAs)) a->setEnabled(open);
     if (QAction* a = Action(IdClose)) a->setEnabled(open);
+    if (QAction* a = Action(IdExportPicture)) a->setEnabled(open);
+    if (QAction* a = Action(IdPrint)) a->setEnabled(open);
     if (QAction* a = Action(IdUndo))
     {
         a->setEnabled(history.CanUndo());
@@ -161,4 +184,85 @@ void CMainFrame::RebuildRecentMenu()
         });
     }
     m_RecentMenu->setEnabled(!files.isEmpty());
+}
+
+RoutePictureOptions CMainFrame::PictureOptions() const
+{
+    RoutePictureOptions options;
+    options.labelMode = m_Shell->RoadLayer().m_LabelMode;
+    options.stationStyle = DisplayStationStyle();
+    return options;
+}
+
+bool CMainFrame::ExportPicture(const QString& path, QSize size)
+{
+    CMapManage& map = m_Shell->Map();
+    map.WaitForDrawing();
+    const QImage picture = RenderRoutePicture(m_Shell->Road(), map.m_MapConvert, size, PictureOptions());
+    if (!picture.isNull() && picture.save(path, "PNG")) return true;
+    ShowMessage(QStringLiteral("图片不能写入 %1").arg(path), QStringLiteral("Veylor"), MessageKind::Error);
+    return false;
+}
+
+void CMainFrame::ExportPictureCommand()
+{
+    if (!m_Shell->HasRoute()) return;
+    // The size: the view's by default, up to 20000 pixels a side.
+    QDialog dlg(this);
+    dlg.setWindowTitle(QStringLiteral("导出图片"));
+    auto* width = new QSpinBox(&dlg);
+    auto* height = new QSpinBox(&dlg);
+    for (QSpinBox* box : {width, height})
+    {
+        box->setRange(16, 20000);
+        box->setSuffix(QStringLiteral(" 像素"));
+    }
+    width->setValue(m_View->width());
+    height->setValue(m_View->height());
+    auto* form = new QFormLayout(&dlg);
+    form->addRow(QStringLiteral("宽度"), width);
+    form->addRow(QStringLiteral("高度"), height);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    if (dlg.exec() != QDialog::Accepted) return;
+    const QString path = ChooseSaveFile(QStringLiteral("导出图片"), QStringLiteral("PNG 图片 (*.png)"), QStringLiteral("png"), true);
+    if (!path.isEmpty()) ExportPicture(path, QSize(width->value(), height->value()));
+}
+
+void CMainFrame::PrintCommand()
+{
+    if (!m_Shell->HasRoute()) return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(m_Shell->m_Record.name);
+    QPrintDialog dlg(&printer, this);
+    if (dlg.exec() != QDialog::Accepted) return;
+    PrintTo(printer);
+}
+
+bool CMainFrame::PrintTo(QPrinter& printer)
+{
+    CMapManage& map = m_Shell->Map();
+    map.WaitForDrawing();
+    const QRect page(QPoint(0, 0), printer.pageRect(QPrinter::DevicePixel).size().toSize());
+    const PrintedPageLayout layout = LayOutPrintedPage(page);
+    // A picture of screen-like resolution, enlarged onto the page: the labels, the arrow and the
+    // scale bar keep a readable size.
+    const QSize size = PrintedPictureSize(layout.mapArea, 2400);
+    const QImage picture = RenderRoutePicture(m_Shell->Road(), map.m_MapConvert, size, PictureOptions());
+    TitleBlock title;
+    title.routeName = m_Shell->m_Record.name;
+    title.date = QDate::currentDate();
+    title.scaleDenominator =
+        PrintedScaleDenominator(RoutePictureScale(map.m_MapConvert, size), layout.mapArea, size, printer.resolution());
+    QPainter painter;
+    if (picture.isNull() || !painter.begin(&printer))
+    {
+        ShowMessage(QStringLiteral("无法打印"), QStringLiteral("Veylor"), MessageKind::Error);
+        return false;
+    }
+    PaintPrintedPage(painter, layout, picture, title);
+    painter.end();
+    return true;
 }

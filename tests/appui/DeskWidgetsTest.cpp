@@ -1,6 +1,7 @@
 // The desk tools offscreen: the curve table, the calculator, undo through the menu and the Delete
-// key, and the station style.
+// key, the station style, pictures and printing.
 #include "app/core/CRouteShell.h"
+#include "app/core/RoutePicture.h"
 #include "app/core/StationDisplay.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CVeylorView.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -166,4 +168,54 @@ TEST(DeskTools, StationStyleSwitchesTablesToMetres)
     EXPECT_EQ(f.frame->InputPane()->CurveTable()->Table()->item(0, 1)->text(), QStringLiteral("12345.678"));
     kiloMarks->setChecked(true);
     EXPECT_EQ(f.frame->InputPane()->CurveTable()->Table()->item(0, 1)->text(), QStringLiteral("K12+345.678"));
+}
+
+TEST(DeskTools, PictureAtTheChosenSizeAndAPrintedPageWithItsTitleBlock)
+{
+    YesMessages messages;
+    OpenFrame f("element-ramp.RE");
+    ASSERT_TRUE(f.ok);
+    const QString png = f.dir.filePath(QStringLiteral("view.png"));
+    ASSERT_TRUE(f.frame->ExportPicture(png, QSize(1600, 900)));
+    QImage picture(png);
+    ASSERT_EQ(picture.size(), QSize(1600, 900));
+    // The route (white), its labels (red) and the north arrow (blue) are in the picture.
+    int white = 0, red = 0, blue = 0;
+    for (int y = 0; y < picture.height(); y += 1)
+        for (int x = 0; x < picture.width(); x += 1)
+        {
+            const QRgb p = picture.pixel(x, y);
+            white += p == qRgb(255, 255, 255);
+            red += qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
+            blue += p == qRgb(0, 0, 255);
+        }
+    EXPECT_GT(white, 300);
+    EXPECT_GT(red, 100);
+    EXPECT_GT(blue, 100);
+    EXPECT_FALSE(f.frame->ExportPicture(f.dir.filePath(QStringLiteral("no/such/v.png")), QSize(100, 100)));
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = f.dir.filePath(QStringLiteral("view.pdf"));
+    printer.setOutputFileName(pdf);
+    ASSERT_TRUE(f.frame->PrintTo(printer));
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(5).startsWith("%PDF"));
+    EXPECT_GT(file.size(), 10000);
+}
+
+TEST(DeskTools, TitleBlockAndPrintedScale)
+{
+    TitleBlock title;
+    title.routeName = QStringLiteral("G1");
+    title.date = QDate(2026, 12, 7);
+    // 2 m a picture pixel; 2400 picture pixels over 4800 device pixels at 600 dpi: a picture
+    // pixel is 2/600 inch = 0.08467 mm on paper, so 1 : 2 / 0.00008467 = 1 : 23622.
+    title.scaleDenominator = PrintedScaleDenominator(2.0, QRect(0, 0, 4800, 3000), QSize(2400, 1500), 600);
+    EXPECT_NEAR(title.scaleDenominator, 2.0 / (2.0 / 600 * 0.0254), 1e-6);
+    EXPECT_EQ(title.Text(), QStringLiteral("线路：G1    日期：2026-12-07    比例 1:23622"));
+    const PrintedPageLayout layout = LayOutPrintedPage(QRect(0, 0, 4800, 6000));
+    EXPECT_EQ(layout.mapArea.bottom() + 1, layout.titleArea.top());
+    EXPECT_EQ(layout.titleArea.bottom(), 5999);
 }
