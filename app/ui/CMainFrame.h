@@ -91,6 +91,7 @@ private:
     void UpdateDeskCommands();
     void RebuildRecentMenu();
     void ExportPictureCommand();
+    void ConnectRowHighlight();
     void PrintCommand();
     RoutePictureOptions PictureOptions() const;
     QMenu* m_RecentMenu = nullptr;

@@ -5,8 +5,11 @@
 #include "app/core/CRouteShell.h"
 #include "app/core/RecentFiles.h"
 #include "app/core/RoutePicture.h"
+#include "app/core/RouteSelection.h"
 #include "app/core/StationDisplay.h"
 #include "app/ui/CVeylorView.h"
+#include "app/ui/RouteListPanes.h"
+#include "map/CMapConvert.h"
 #include "app/ui/UiSupport.h"
 #include "platform/MessageSink.h"
 
@@ -23,6 +26,10 @@
 #include <QPrinter>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTabWidget>
+#include <QTableWidget>
+
+#include <cmath>
 
 namespace
 {
@@ -136,6 +143,35 @@ void CMainFrame::CreateDeskCommands(QMenu* route, QMenu* view)
         if (!a->shortcut().isEmpty() && !a->toolTip().contains(QLatin1Char('(')))
             a->setToolTip(a->toolTip() + QStringLiteral(" (%1)").arg(a->shortcut().toString(QKeySequence::NativeText)));
     RebuildRecentMenu();
+    ConnectRowHighlight();
+}
+
+void CMainFrame::ConnectRowHighlight()
+{
+    // The selected row's stretch of route shows on the map; a click on the route selects its row.
+    for (CRouteListPane* pane : {static_cast<CRouteListPane*>(m_InputPane->ElementList()),
+                                 static_cast<CRouteListPane*>(m_InputPane->CrossPointList())})
+    {
+        connect(pane->Table(), &QTableWidget::itemSelectionChanged, this, [this, pane] {
+            const StationSpan span = RowSpan(*m_Shell, pane->FirstSelectedRow());
+            m_View->SetHighlight(span.valid, span.from, span.to);
+        });
+    }
+    m_View->onPick = [this](double x, double y) {
+        const CMapConvert& convert = m_Shell->Map().m_MapConvert;
+        double station = 0, offset = 0;
+        // Only a click on the line itself, within a few pixels, picks.
+        if (!m_Shell->Road().GetPegAndOffset(x, y, station, offset, 0, 0) || std::fabs(offset) > 6 * convert.GetScale())
+            return;
+        const int row = RowAtStation(*m_Shell, station);
+        if (row < 0) return;
+        CRouteListPane* pane = m_Shell->Mode() == RouteMode::CrossPoint
+                                   ? static_cast<CRouteListPane*>(m_InputPane->CrossPointList())
+                                   : static_cast<CRouteListPane*>(m_InputPane->ElementList());
+        ShowInputPane();
+        m_InputPane->Tabs()->setCurrentWidget(pane);
+        pane->SelectRow(row);
+    };
 }
 
 void CMainFrame::UpdateDeskCommands()
@@ -156,6 +192,15 @@ void CMainFrame::UpdateDeskCommands()
     {
         a->setEnabled(history.CanRedo());
         a->setText(history.CanRedo() ? QStringLiteral("重做 %1(&R)").arg(history.RedoLabel()) : QStringLiteral("重做(&R)"));
+    }
+    // The highlight follows the rows, which a change may have renumbered or emptied.
+    if (m_View && m_InputPane)
+    {
+        CRouteListPane* pane = m_Shell->Mode() == RouteMode::CrossPoint
+                                   ? static_cast<CRouteListPane*>(m_InputPane->CrossPointList())
+                                   : static_cast<CRouteListPane*>(m_InputPane->ElementList());
+        const StationSpan span = open ? RowSpan(*m_Shell, pane->FirstSelectedRow()) : StationSpan();
+        m_View->SetHighlight(span.valid, span.from, span.to);
     }
     // A route that was opened, created or saved under a new name goes to the top of the list.
     const QString path = m_Shell->m_Record.path;

@@ -2,6 +2,7 @@
 
 #include "app/core/CRouteShell.h"
 #include "app/core/MapViewLogic.h"
+#include "map/CMapConvert.h"
 #include "map/CMouseEvent.h"
 #include "map/CMouseListenerManage.h"
 #include "map/CMouseListenerView.h"
@@ -10,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPolygon>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -82,6 +84,7 @@ void CVeylorView::paintEvent(QPaintEvent*)
     }
     m_Shell.Map().OnDraw(&painter, 0, 0);
     m_Overlay.PaintOver(painter);
+    if (m_HighlightOn) PaintHighlight(painter);
     if (m_HasMarker)
     {
         long cx = 0, cy = 0;
@@ -103,6 +106,44 @@ void CVeylorView::ShowMarker(double x, double y)
     m_Shell.Map().SetClientRect(GetClientRect());
     m_Shell.Map().SetCenter(x, y, 0);
     update();
+}
+
+void CVeylorView::SetHighlight(bool on, double from, double to)
+{
+    m_HighlightOn = on;
+    m_HighlightFrom = std::min(from, to);
+    m_HighlightTo = std::max(from, to);
+    update();
+}
+
+void CVeylorView::PaintHighlight(QPainter& painter)
+{
+    const CRoadDesign& road = m_Shell.Road();
+    if (!road.IsLoad()) return;
+    const CMapConvert& convert = m_Shell.Map().m_MapConvert;
+    // Samples two pixels apart, at most a few thousand.
+    const double length = m_HighlightTo - m_HighlightFrom;
+    const int steps = std::clamp(static_cast<int>(length / (2.0 * convert.GetScale())), 1, 4000);
+    QPolygon line;
+    for (int i = 0; i <= steps; ++i)
+    {
+        double x = 0, y = 0, bearing = 0;
+        if (!road.GetAngleAndXY(m_HighlightFrom + length * i / steps, x, y, bearing, 0.0)) continue;
+        long cx = 0, cy = 0;
+        convert.WorldToClient(x, y, cx, cy);
+        // Far outside the window the painter's fixed-point numbers do not reach.
+        line << QPoint(int(std::clamp(cx, -100000L, 100000L)), int(std::clamp(cy, -100000L, 100000L)));
+    }
+    if (line.isEmpty()) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(QColor(255, 220, 0, 200), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    if (length <= 0.0 || line.size() < 2)
+        painter.drawEllipse(line.front(), 8, 8);
+    else
+        painter.drawPolyline(line);
+    painter.restore();
 }
 
 void CVeylorView::ClearMarker()
@@ -150,11 +191,19 @@ void CVeylorView::mousePressEvent(QMouseEvent* event)
     CMapManage& map = m_Shell.Map();
     CMouseListenerManage* tools = map.GetMouseListenerManage();
     CMouseListenerView* tool = tools ? tools->GetMouseListener() : nullptr;
+    m_PressPoint = CPoint(event->position().toPoint());
+    // Without a map tool a click picks the element under it.
+    const bool noTool = !tool || tools->GetMouseListenerSubKey() == 0;
+    if (event->button() == Qt::LeftButton && noTool && onPick && m_Shell.HasRoute())
+    {
+        double x = 0, y = 0;
+        map.m_MapConvert.ClientToWorld(m_PressPoint.x, m_PressPoint.y, x, y);
+        onPick(x, y);
+    }
     if (!tool) return;
     CMouseEvent e(&map, CPoint(event->position().toPoint()), Flags(event->buttons(), event->modifiers()),
                   tools->GetMouseListenerSubKey());
     const double before = map.m_MapConvert.GetScale();
-    m_PressPoint = CPoint(event->position().toPoint());
     if (event->button() == Qt::LeftButton)
     {
         if (tools->GetMouseListenerSubKey() == CMouseListenerView::ToolPan) setCursor(Qt::ClosedHandCursor);

@@ -4,9 +4,11 @@
 #include "map/CMapOwnerView.h"
 
 #include <QWidget>
+#include <functional>
 
 class CRouteShell;
 class QLabel;
+class QPainter;
 
 // The map in the main window's client area: shows the map manager's picture with the route,
 // forwards the mouse to the current map tool, zooms with the wheel and writes coordinates,
@@ -36,6 +38,11 @@ public:
     void ShowMarker(double x, double y);
     void ClearMarker();
     bool HasMarker() const { return m_HasMarker; }
+    // Shows the stretch of the route between two stations (one station: a ring) in highlight.
+    void SetHighlight(bool on, double from = 0.0, double to = 0.0);
+    bool HasHighlight() const { return m_HighlightOn; }
+    // A click on the map without a map tool, in world coordinates.
+    std::function<void(double x, double y)> onPick;
 
 signals:
     // The map tool changed (its key, 0 for none), also when a tool finished by itself.
@@ -68,6 +75,10 @@ private:
     QLabel* m_Offset = nullptr;
     QLabel* m_Element = nullptr;
     int m_WheelRest = 0;
+    bool m_HighlightOn = false;
+    double m_HighlightFrom = 0.0;
+    double m_HighlightTo = 0.0;
+    void PaintHighlight(QPainter& painter);
     bool m_HasMarker = false;
     double m_MarkerX = 0.0;
     double m_MarkerY = 0.0;

@@ -6,6 +6,7 @@
 #include "app/core/ListLayout.h"
 #include "app/core/MapViewLogic.h"
 #include "app/core/RecentFiles.h"
+#include "app/core/RouteSelection.h"
 #include "geometry/Angle.h"
 #include "platform/FileIO.h"
 #include "road/RouteFileCheck.h"
@@ -947,4 +948,35 @@ TEST(RecentFiles, NewestFirstEachOnceAtMostTheLimit)
     // Files that went away are not offered.
     ASSERT_TRUE(WriteFileAtomically(a, "x"));
     EXPECT_EQ(ExistingRecentFiles({b, a}), QStringList({a}));
+}
+
+TEST_F(RouteShellTest, RowsAndStretchesOfTheRouteFindEachOther)
+{
+    ASSERT_TRUE(shell->OpenRoutePath(Copy("crosspoint-hukun.RP")));
+    // JD1 of the example: ZH K12+995.400 to HZ K13+907.494 (its curve table row).
+    StationSpan span = RowSpan(*shell, 1);
+    ASSERT_TRUE(span.valid);
+    EXPECT_NEAR(span.from, 12995.400, 5e-4);
+    EXPECT_NEAR(span.to, 13907.494, 5e-4);
+    EXPECT_EQ(RowAtStation(*shell, 13500.0), 1);
+    // On the straight between two curves the nearer crossing point is meant; the start is row 0.
+    EXPECT_EQ(RowAtStation(*shell, 12400.0), 0);
+    span = RowSpan(*shell, 0);
+    EXPECT_TRUE(span.valid);
+    EXPECT_DOUBLE_EQ(span.from, span.to);
+    EXPECT_FALSE(RowSpan(*shell, 99).valid);
+    EXPECT_FALSE(RowSpan(*shell, -1).valid);
+
+    // Element routes: one computed element per row while the rows are those applied.
+    ASSERT_TRUE(shell->OpenRoutePath(Copy("element-ramp.RE")));
+    const CRoadElement& third = shell->Road().m_RoadElements[2];
+    span = RowSpan(*shell, 2);
+    ASSERT_TRUE(span.valid);
+    EXPECT_DOUBLE_EQ(span.from, third.m_StartStation);
+    EXPECT_DOUBLE_EQ(span.to, third.m_EndStation);
+    EXPECT_EQ(RowAtStation(*shell, (third.m_StartStation + third.m_EndStation) / 2), 2);
+    // After a deletion the rows no longer match the route on the map: nothing is claimed.
+    shell->m_ElementList.Remove(2);
+    EXPECT_FALSE(RowSpan(*shell, 2).valid);
+    EXPECT_EQ(RowAtStation(*shell, third.m_StartStation), -1);
 }

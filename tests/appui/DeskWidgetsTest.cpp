@@ -219,3 +219,26 @@ TEST(DeskTools, TitleBlockAndPrintedScale)
     EXPECT_EQ(layout.mapArea.bottom() + 1, layout.titleArea.top());
     EXPECT_EQ(layout.titleArea.bottom(), 5999);
 }
+
+TEST(DeskTools, SelectedRowIsHighlightedAndAClickOnTheRouteSelectsItsRow)
+{
+    YesMessages messages;
+    OpenFrame f("crosspoint-hukun.RP");
+    ASSERT_TRUE(f.ok);
+    CVeylorView* view = f.frame->View();
+    CNew_CrossPointDlg* list = f.frame->InputPane()->CrossPointList();
+    EXPECT_FALSE(view->HasHighlight());
+    list->SelectRow(2);
+    EXPECT_TRUE(view->HasHighlight());
+
+    // A click on the curve of JD1 (its middle, K13+451.447) selects row 1.
+    double x = 0, y = 0, bearing = 0;
+    ASSERT_TRUE(f.frame->Shell().Road().GetAngleAndXY(13451.447, x, y, bearing, 0.0));
+    long cx = 0, cy = 0;
+    f.frame->Shell().Map().m_MapConvert.WorldToClient(x, y, cx, cy);
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(int(cx), int(cy)));
+    EXPECT_EQ(list->FirstSelectedRow(), 1);
+    // Far from the route nothing changes.
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(list->FirstSelectedRow(), 1);
+}
