@@ -3,6 +3,7 @@
 #include "app/core/RouteLists.h"
 #include "app/core/ListLayout.h"
 #include "app/core/RouteChecks.h"
+#include "app/core/StationDisplay.h"
 #include "platform/MessageSink.h"
 #include "app/ui/RouteDialogs.h"
 #include "app/ui/UiSupport.h"
@@ -13,6 +14,12 @@
 #include <QResizeEvent>
 #include <QShortcut>
 #include <QTableWidget>
+
+namespace
+{
+// "桩号" in both lists.
+constexpr int kStationColumn = 7;
+} // namespace
 
 CRouteListPane::CRouteListPane(QWidget* parent) : QWidget(parent)
 {
@@ -67,7 +74,12 @@ void CRouteListPane::ShowRows(const std::vector<ListRow>& rows, bool images)
         const ListRow& row = rows[static_cast<size_t>(r)];
         for (int c = 0; c < m_Table->columnCount() && c < 8; ++c)
         {
-            auto* item = new QTableWidgetItem(row.text[c]);
+            // The station column holds metres as the file does; people read it in the display style.
+            double station = 0.0;
+            const bool stationCell = c == kStationColumn && DisplayStationStyle() == StationStyle::KiloMark &&
+                                     ParseStation(row.text[c], station);
+            auto* item = new QTableWidgetItem(stationCell ? DisplayStation(station) : row.text[c]);
+            if (stationCell) item->setToolTip(row.text[c] + QStringLiteral(" m"));
             if (c == 0 && images && row.image >= 0) item->setIcon(RowImage(row.image));
             if (!row.tip[c].isEmpty()) item->setToolTip(row.tip[c]);
             m_Table->setItem(r, c, item);

@@ -163,8 +163,11 @@ TEST(DeskTools, StationStyleSwitchesTablesToMetres)
     ASSERT_TRUE(f.ok);
     QAction* kiloMarks = f.frame->Action(32900);
     ASSERT_TRUE(kiloMarks && kiloMarks->isChecked());
+    QTableWidget* list = f.frame->InputPane()->CrossPointList()->Table();
+    EXPECT_EQ(list->item(0, 7)->text(), QStringLiteral("K12+345.678"));
     kiloMarks->setChecked(false);
     EXPECT_EQ(DisplayStationStyle(), StationStyle::Metres);
+    EXPECT_EQ(list->item(0, 7)->text(), QStringLiteral("12345.6780")); // as the file has it
     EXPECT_EQ(f.frame->InputPane()->CurveTable()->Table()->item(0, 1)->text(), QStringLiteral("12345.678"));
     kiloMarks->setChecked(true);
     EXPECT_EQ(f.frame->InputPane()->CurveTable()->Table()->item(0, 1)->text(), QStringLiteral("K12+345.678"));
