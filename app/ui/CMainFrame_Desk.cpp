@@ -202,8 +202,10 @@ void CMainFrame::UpdateDeskCommands()
         const StationSpan span = open ? RowSpan(*m_Shell, pane->FirstSelectedRow()) : StationSpan();
         m_View->SetHighlight(span.valid, span.from, span.to);
     }
-    // A route that was opened, created or saved under a new name goes to the top of the list.
+    // A route that was opened, created or saved under a new name goes to the top of the list; the
+    // position marked on the previous route means nothing there.
     const QString path = m_Shell->m_Record.path;
+    if (m_View && (!open || path != m_LastRecent) && m_View->HasMarker()) m_View->ClearMarker();
     if (open && path != m_LastRecent && QFileInfo::exists(path))
     {
         m_LastRecent = path;

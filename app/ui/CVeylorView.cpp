@@ -83,7 +83,8 @@ void CVeylorView::paintEvent(QPaintEvent*)
         return;
     }
     m_Shell.Map().OnDraw(&painter, 0, 0);
-    m_Overlay.PaintOver(painter);
+    // The highlight and the marker lie on the map; the measurement and its labels stay on top.
+    painter.save();
     if (m_HighlightOn) PaintHighlight(painter);
     if (m_HasMarker)
     {
@@ -96,6 +97,8 @@ void CVeylorView::paintEvent(QPaintEvent*)
         painter.drawLine(int(cx) - 16, int(cy), int(cx) + 16, int(cy));
         painter.drawLine(int(cx), int(cy) - 16, int(cx), int(cy) + 16);
     }
+    painter.restore();
+    m_Overlay.PaintOver(painter);
 }
 
 void CVeylorView::ShowMarker(double x, double y)
