@@ -134,8 +134,11 @@ public:
 
 private:
     static int Cell(int v) { return v >= 0 ? v / 64 : -((-v + 63) / 64); }
-    static long long Key(int cx, int cy) { return (static_cast<long long>(cx) << 32) ^ static_cast<unsigned>(cy); }
-    std::unordered_map<long long, std::vector<QRect>> m_Cells;
+    static unsigned long long Key(int cx, int cy)
+    {
+        return (static_cast<unsigned long long>(static_cast<unsigned>(cx)) << 32) | static_cast<unsigned>(cy);
+    }
+    std::unordered_map<unsigned long long, std::vector<QRect>> m_Cells;
 };
 
 QString LabelOf(const SurveyCoord& p, int labelMode, StationStyle style)
