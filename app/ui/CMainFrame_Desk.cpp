@@ -15,6 +15,8 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -274,8 +276,14 @@ void CMainFrame::ExportPictureCommand()
     connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     if (dlg.exec() != QDialog::Accepted) return;
-    const QString path = ChooseSaveFile(QStringLiteral("导出图片"), QStringLiteral("PNG 图片 (*.png)"), QStringLiteral("png"), true);
-    if (!path.isEmpty()) ExportPicture(path, QSize(width->value(), height->value()));
+    // Beside the route, named after it.
+    const QFileInfo route(m_Shell->m_Record.path);
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出图片"),
+                                                route.dir().filePath(route.completeBaseName() + QStringLiteral(".png")),
+                                                QStringLiteral("PNG 图片 (*.png)"));
+    if (path.isEmpty()) return;
+    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) path += QStringLiteral(".png");
+    ExportPicture(path, QSize(width->value(), height->value()));
 }
 
 void CMainFrame::PrintCommand()
