@@ -18,7 +18,7 @@
 namespace
 {
 const char* const kHelp =
-    "usage: tesvane render [ROUTE] OUT.png [--size WxH] [--labels none|names|stations]\n"
+    "usage: tesvane render [ROUTE] OUT.png [--size WxH] [--labels none|names|stations|both] [--kmarks]\n"
     "                      [--layer PATH[:FORMAT] [--dictionary FILE]]... [--cs FILE]\n"
     "                      [--extent MINX,MAXX,MINY,MAXY]\n"
     "\n"
@@ -28,7 +28,9 @@ const char* const kHelp =
     "Map layers are drawn under the route; the route may be left out when layers are given.\n"
     "\n"
     "  --size WxH        picture size in pixels (default 1280x960)\n"
-    "  --labels MODE     main-point labels: none, names (QD, ZH-01, ...) or stations (default)\n"
+    "  --labels MODE     main-point labels: none, names (QD, ZH-01, ...), stations (default) or\n"
+    "                    both (\"ZH-01 K12+765.678\"); a label that would cover another is left out\n"
+    "  --kmarks          stations as K-marks (K12+345.678) instead of metres\n"
     "  --layer PATH[:FORMAT]\n"
     "                    a map layer, opened as the map manager opens it; repeatable. The layers\n"
     "                    are drawn in the order of the map's layer list: the first given on top.\n"
@@ -191,6 +193,7 @@ int Run(const QStringList& arguments)
         !TakeOption(args, "--cs", csPath, hasCs, error) || !TakeOption(args, "--extent", extentText, hasExtent, error) ||
         !TakeLayers(args, layerArguments, error))
         return UsageError(error);
+    const bool kiloMarks = args.removeAll(QStringLiteral("--kmarks")) > 0;
     if (args.size() != 2 && !(args.size() == 1 && !layerArguments.empty()))
         return UsageError("give a route file and an output file, or an output file and --layer (see --help)");
     for (const QString& a : args)
@@ -215,8 +218,10 @@ int Run(const QStringList& arguments)
             labels = 1;
         else if (labelText == "stations")
             labels = 2;
+        else if (labelText == "both")
+            labels = 3;
         else
-            return UsageError("--labels: use none, names or stations, not \"" + labelText + "\"");
+            return UsageError("--labels: use none, names, stations or both, not \"" + labelText + "\"");
     }
     double extent[4] = {0, 0, 0, 0};
     if (hasExtent && !ParseExtent(extentText, extent))
@@ -243,6 +248,7 @@ int Run(const QStringList& arguments)
         if (const int code = RouteCli::LoadRoute(routePath, road, false); code != kExitOk) return code;
         road.SetRoadColor(RGB(255, 255, 255));
         layer.m_LabelMode = labels;
+        layer.m_StationStyle = kiloMarks ? StationStyle::KiloMark : StationStyle::Metres;
     }
 
     CMapOffscreenView view(QSize(width, height));

@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libproj-dev libgeographiclib-dev
-  xvfb xauth imagemagick fonts-noto-cjk
+  xvfb xauth imagemagick xdotool fonts-noto-cjk
 )
 
 missing=()

@@ -80,6 +80,7 @@ void CRouteShell::UnloadRoad()
 
 void CRouteShell::ClearRouteState()
 {
+    m_History.Clear();
     m_Record = RouteRecord();
     UnloadRoad();
     m_ElementList.Clear();
@@ -210,6 +211,7 @@ bool CRouteShell::OpenRoutePath(const QString& path)
         Fail(QStringLiteral("打开线路文件失败！"));
         return false;
     }
+    m_History.Clear();
     m_User.ShowInputPane();
     m_User.ShowModeTab(mode);
     m_User.SetWindowTitle(WindowTitle());
@@ -309,6 +311,7 @@ void CRouteShell::EditProperties()
     props.startMileage = m_Record.startMileage;
     props.mode = Mode() == RouteMode::CrossPoint ? RouteMode::CrossPoint : RouteMode::Element;
     if (!m_User.EditProperties(props, false)) return;
+    NoteEdit(QStringLiteral("属性"));
     m_Record.name = props.name;
     if (Mode() == RouteMode::Element) m_Record.startMileage = props.startMileage;
     const bool shown = Road().IsLoad() != 0;
@@ -352,4 +355,64 @@ void CRouteShell::ExportStakes()
     }
     else
         Warn(QStringLiteral("线路计算错误，不能导出边桩坐标！"));
+}
+
+bool CRouteShell::Undo()
+{
+    if (!m_History.Undo(*this)) return false;
+    m_User.RouteChanged();
+    return true;
+}
+
+bool CRouteShell::Redo()
+{
+    if (!m_History.Redo(*this)) return false;
+    m_User.RouteChanged();
+    return true;
+}
+
+bool CRouteShell::SaveRouteAs()
+{
+    if (!HasRoute()) return false;
+    const bool crossPoint = Mode() == RouteMode::CrossPoint;
+    const QString path = m_User.ChooseSaveFile(QStringLiteral("线路另存为"),
+                                               crossPoint ? QStringLiteral("交点线路文件 (*.RP)") : QStringLiteral("元素线路文件 (*.RE)"),
+                                               crossPoint ? QStringLiteral("RP") : QStringLiteral("RE"), true);
+    if (path.isEmpty()) return false;
+    return SaveRouteAsPath(path);
+}
+
+bool CRouteShell::SaveRouteAsPath(const QString& chosen)
+{
+    if (!HasRoute() || chosen.trimmed().isEmpty()) return false;
+    const RouteMode mode = Mode();
+    QString path = chosen;
+    // The ending decides how the file is read back: it must stay the route's own.
+    if (RouteModeOfPath(path) != mode) path += mode == RouteMode::CrossPoint ? QStringLiteral(".RP") : QStringLiteral(".RE");
+    const RouteRecord before = m_Record;
+    m_Record.path = path;
+    m_ElementList.m_Record.path = path;
+    m_CrossPointList.m_Record.path = path;
+    if (!SaveDefinition())
+    {
+        m_Record = before;
+        m_ElementList.m_Record.path = before.path;
+        m_CrossPointList.m_Record.path = before.path;
+        m_User.RouteChanged();
+        return false;
+    }
+    // A route on the map gets its curve exchange file beside the new name as well.
+    if (Road().IsLoad()) ApplyAndShow(false);
+    m_User.SetWindowTitle(WindowTitle());
+    m_User.RouteChanged();
+    return true;
+}
+
+bool CRouteShell::CloseRoute()
+{
+    if (!HasRoute()) return true;
+    if (!SavePrompt()) return false;
+    ClearRouteState();
+    m_User.SetWindowTitle(WindowTitle());
+    return true;
 }

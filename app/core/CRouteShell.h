@@ -2,6 +2,7 @@
 
 #include "map/CMapLayer_Road.h"
 #include "app/core/IRouteUser.h"
+#include "app/core/RouteEditHistory.h"
 #include "app/core/RouteLists.h"
 #include "app/core/RouteTypes.h"
 #include "map/CMapManage.h"
@@ -27,6 +28,13 @@ public:
     // file with a few damaged lines opens with those rows marked, uncomputed and unsaved.
     bool OpenRoutePath(const QString& path);
     void SaveRoute();
+    // Saves the route under a new name (same mode; the ending is added when missing) and makes
+    // that the route's file; its curve exchange file is written beside it when the route is shown.
+    // False when cancelled or the file could not be written (the route keeps its old file).
+    bool SaveRouteAs();
+    bool SaveRouteAsPath(const QString& path);
+    // Closes the route after the save prompt; false when the user cancelled.
+    bool CloseRoute();
     void EditProperties();
     void ExportStakes();
     // The lists' Apply buttons: apply, then load the curve exchange file into the view.
@@ -37,6 +45,13 @@ public:
     // when the user cancelled or the save failed: the command must not go on, so that the changes
     // are not thrown away.
     bool SavePrompt();
+    // Undo and redo of list edits and property changes. NoteEdit is called just before an edit,
+    // with what the menu calls it ("插入交点").
+    void NoteEdit(const QString& label) { m_History.Record(label, CaptureEditState(*this)); }
+    bool Undo();
+    bool Redo();
+    const CRouteEditHistory& History() const { return m_History; }
+
     // Empties the route record, the lists and the road layer.
     void ClearRouteState();
     // Loads the route's curve exchange file into the road layer; zooms to it on success.
@@ -68,6 +83,7 @@ private:
     IRouteUser& m_User;
     QString m_ConfigDir;
     QString m_LastStakeFile;
+    CRouteEditHistory m_History;
     // The layer is declared first so that it outlives the manager, which draws it until destroyed.
     CMapLayer_Road m_RoadLayer;
     CMapManage m_Map;

@@ -6,6 +6,8 @@
 #include "app/ui/CVeylorView.h"
 #include "app/ui/LayerDialogs.h"
 #include "app/ui/LayerPane.h"
+#include "app/ui/CalculatorPane.h"
+#include "app/ui/CurveTablePane.h"
 #include "app/ui/RouteDialogs.h"
 #include "app/ui/RouteListPanes.h"
 #include "app/ui/UiSupport.h"
@@ -62,7 +64,7 @@ enum CommandId
     LookFusionDark = 215
 };
 
-QSettings Settings() { return QSettings(QStringLiteral("应用程序向导生成的本地应用程序"), QStringLiteral("Veylor")); }
+QSettings Settings() { return ProgramSettings(); }
 
 QPalette DarkPalette()
 {
@@ -101,6 +103,11 @@ COutputWnd::COutputWnd(CRouteShell& shell, QWidget* parent) : QDockWidget(QStrin
     m_CrossPoints = new CNew_CrossPointDlg(shell.m_CrossPointList, m_Tabs);
     m_Tabs->addTab(m_Elements, RowImage(0), QStringLiteral("元素"));
     m_Tabs->addTab(m_CrossPoints, RowImage(3), QStringLiteral("交点"));
+    // Tables and calculator over whichever route is open.
+    m_CurveTable = new CCurveTablePane(shell, m_Tabs);
+    m_Calculator = new CCalculatorPane(shell, m_Tabs);
+    m_Tabs->addTab(m_CurveTable, QStringLiteral("曲线表"));
+    m_Tabs->addTab(m_Calculator, QStringLiteral("计算器"));
     setWidget(m_Tabs);
     // The list's four buttons stand beside it in a column: never less than that, so that shrinking
     // the window can never hide them.
@@ -139,6 +146,10 @@ CMainFrame::CMainFrame(const QString& configDir, QWidget* parent) : QMainWindow(
     };
     m_InputPane->ElementList()->confirmDelete = confirm;
     m_InputPane->CrossPointList()->confirmDelete = confirm;
+    const auto noteEdit = [this](const QString& label) { m_Shell->NoteEdit(label); };
+    m_InputPane->ElementList()->beforeChange = noteEdit;
+    m_InputPane->CrossPointList()->beforeChange = noteEdit;
+    m_InputPane->Calculator()->onGoTo = [this](double x, double y) { m_View->ShowMarker(x, y); };
 
     // Status bar: a message pane and the coordinate, station and offset panes. The panes are 300
     // pixels wide where there is room and give way on a narrow window, eliding their text rather
@@ -158,7 +169,13 @@ CMainFrame::CMainFrame(const QString& configDir, QWidget* parent) : QMainWindow(
         m_Panes[i]->setFrameShadow(QFrame::Sunken);
         statusBar()->addPermanentWidget(m_Panes[i]);
     }
-    m_View->SetStatusPanes(m_Panes[1], m_Panes[2], m_Panes[3]);
+    m_Panes[4] = new CElidedLabel(this);
+    m_Panes[4]->setObjectName(QStringLiteral("statusPane4"));
+    m_Panes[4]->setMinimumWidth(120);
+    m_Panes[4]->setFrameShape(QFrame::StyledPanel);
+    m_Panes[4]->setFrameShadow(QFrame::Sunken);
+    statusBar()->addPermanentWidget(m_Panes[4]);
+    m_View->SetStatusPanes(m_Panes[1], m_Panes[2], m_Panes[3], m_Panes[4]);
 
     CreateMenus();
 
@@ -274,6 +291,8 @@ void CMainFrame::CreateMenus()
         m_Looks->addAction(a);
         connect(a, &QAction::triggered, this, [this, id = item.id] { ApplyLook(id); });
     }
+
+    CreateDeskCommands(route, view);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     AddCommand(help, IdAbout, QStringLiteral("关于 Veylor(&A)..."), QStringLiteral("显示程序信息、版本号和版权\n关于"),
@@ -423,13 +442,16 @@ void CMainFrame::RouteChanged()
     {
         m_InputPane->ElementList()->Refresh();
         m_InputPane->CrossPointList()->Refresh();
+        m_InputPane->CurveTable()->Refresh();
     }
     if (m_Shell) setWindowTitle(m_Shell->WindowTitle());
+    UpdateDeskCommands();
     if (!open)
     {
         if (m_Panes[1]) m_Panes[1]->setText(QStringLiteral("坐标:"));
         if (m_Panes[2]) m_Panes[2]->setText(QStringLiteral("里程:"));
         if (m_Panes[3]) m_Panes[3]->setText(QStringLiteral("偏距:"));
+        if (m_Panes[4]) m_Panes[4]->clear();
     }
     if (m_View) m_View->update();
 }

@@ -11,6 +11,8 @@ class CIdentifyDlg;
 class CLayerLoadWatcher;
 class CLayerPane;
 class CMapLayerList;
+class CCalculatorPane;
+class CCurveTablePane;
 class CNew_CrossPointDlg;
 class CNew_ElementDlg;
 class CRouteShell;
@@ -18,6 +20,8 @@ class CVeylorView;
 class QAction;
 class QActionGroup;
 class QLabel;
+class QPrinter;
+struct RoutePictureOptions;
 class QTabWidget;
 
 // The docked pane "输入" with the tabs "元素" and "交点".
@@ -29,6 +33,8 @@ public:
     QTabWidget* Tabs() const { return m_Tabs; }
     CNew_ElementDlg* ElementList() const { return m_Elements; }
     CNew_CrossPointDlg* CrossPointList() const { return m_CrossPoints; }
+    CCurveTablePane* CurveTable() const { return m_CurveTable; }
+    CCalculatorPane* Calculator() const { return m_Calculator; }
     // Shows the tab of the mode and hides the other.
     void ShowModeTab(RouteMode mode);
 
@@ -36,6 +42,8 @@ private:
     QTabWidget* m_Tabs;
     CNew_ElementDlg* m_Elements;
     CNew_CrossPointDlg* m_CrossPoints;
+    CCurveTablePane* m_CurveTable = nullptr;
+    CCalculatorPane* m_Calculator = nullptr;
 };
 
 // The main window: menus, toolbar, status bar, the route view and the input pane. The route
@@ -66,6 +74,10 @@ public:
     void RouteChanged() override;
     SaveChoice AskToSaveChanges(const QString& question) override;
 
+    // 导出图片 and 打印 without their dialogs (tests).
+    bool ExportPicture(const QString& path, QSize size);
+    bool PrintTo(QPrinter& printer);
+
     // The visual styles (ids of the settings value "ApplicationLook").
     void ApplyLook(int id);
 
@@ -92,12 +104,24 @@ private:
     void CreateLayerCommands(QMenu* map);
     void LayersChanged();
     void OfferStakeLayer();
+    // The desk commands (CMainFrame_Desk.cpp): 另存为, 关闭, recent files, 编辑 with undo and
+    // redo, the station style and label mode under 视图, picture export and printing.
+    void CreateDeskCommands(QMenu* route, QMenu* view);
+    void UpdateDeskCommands();
+    void RebuildRecentMenu();
+    void ExportPictureCommand();
+    void ConnectRowHighlight();
+    void PrintCommand();
+    RoutePictureOptions PictureOptions() const;
+    QMenu* m_RecentMenu = nullptr;
+    QString m_LastRecent;
 
     std::unique_ptr<CRouteShell> m_Shell;
     CVeylorView* m_View = nullptr;
     COutputWnd* m_InputPane = nullptr;
     QToolBar* m_ToolBar = nullptr;
-    QLabel* m_Panes[4] = {nullptr, nullptr, nullptr, nullptr};
+    // 0 messages, 1 coordinates, 2 station, 3 offset, 4 bearing and element under the mouse.
+    QLabel* m_Panes[5] = {nullptr, nullptr, nullptr, nullptr, nullptr};
     QActionGroup* m_Looks = nullptr;
     QActionGroup* m_Tools = nullptr;
     std::map<int, QAction*> m_Actions;

@@ -2,13 +2,16 @@
 
 #include "app/core/CRouteShell.h"
 #include "app/core/MapViewLogic.h"
+#include "map/CMapConvert.h"
 #include "map/CMouseEvent.h"
 #include "map/CMouseListenerManage.h"
 #include "map/CMouseListenerView.h"
 
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPolygon>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -64,8 +67,9 @@ void CVeylorView::RequestRepaint()
     QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
 }
 
-void CVeylorView::SetStatusPanes(QLabel* coordinate, QLabel* station, QLabel* offset)
+void CVeylorView::SetStatusPanes(QLabel* coordinate, QLabel* station, QLabel* offset, QLabel* element)
 {
+    m_Element = element;
     m_Coordinate = coordinate;
     m_Station = station;
     m_Offset = offset;
@@ -80,7 +84,76 @@ void CVeylorView::paintEvent(QPaintEvent*)
         return;
     }
     m_Shell.Map().OnDraw(&painter, 0, 0);
+    // The highlight and the marker lie on the map; the measurement and its labels stay on top.
+    painter.save();
+    if (m_HighlightOn) PaintHighlight(painter);
+    if (m_HasMarker)
+    {
+        long cx = 0, cy = 0;
+        m_Shell.Map().m_MapConvert.WorldToClient(m_MarkerX, m_MarkerY, cx, cy);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(QPen(QColor(255, 60, 60), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QPoint(int(cx), int(cy)), 10, 10);
+        painter.drawLine(int(cx) - 16, int(cy), int(cx) + 16, int(cy));
+        painter.drawLine(int(cx), int(cy) - 16, int(cx), int(cy) + 16);
+    }
+    painter.restore();
     m_Overlay.PaintOver(painter);
+}
+
+void CVeylorView::ShowMarker(double x, double y)
+{
+    m_HasMarker = true;
+    m_MarkerX = x;
+    m_MarkerY = y;
+    m_Shell.Map().SetClientRect(GetClientRect());
+    m_Shell.Map().SetCenter(x, y, 0);
+    update();
+}
+
+void CVeylorView::SetHighlight(bool on, double from, double to)
+{
+    m_HighlightOn = on;
+    m_HighlightFrom = std::min(from, to);
+    m_HighlightTo = std::max(from, to);
+    update();
+}
+
+void CVeylorView::PaintHighlight(QPainter& painter)
+{
+    const CRoadDesign& road = m_Shell.Road();
+    if (!road.IsLoad()) return;
+    const CMapConvert& convert = m_Shell.Map().m_MapConvert;
+    // Samples two pixels apart, at most a few thousand.
+    const double length = m_HighlightTo - m_HighlightFrom;
+    const int steps = std::clamp(static_cast<int>(length / (2.0 * convert.GetScale())), 1, 4000);
+    QPolygon line;
+    for (int i = 0; i <= steps; ++i)
+    {
+        double x = 0, y = 0, bearing = 0;
+        if (!road.GetAngleAndXY(m_HighlightFrom + length * i / steps, x, y, bearing, 0.0)) continue;
+        long cx = 0, cy = 0;
+        convert.WorldToClient(x, y, cx, cy);
+        // Far outside the window the painter's fixed-point numbers do not reach.
+        line << QPoint(int(std::clamp(cx, -100000L, 100000L)), int(std::clamp(cy, -100000L, 100000L)));
+    }
+    if (line.isEmpty()) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(QColor(255, 220, 0, 200), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    if (length <= 0.0 || line.size() < 2)
+        painter.drawEllipse(line.front(), 8, 8);
+    else
+        painter.drawPolyline(line);
+    painter.restore();
+}
+
+void CVeylorView::ClearMarker()
+{
+    m_HasMarker = false;
+    update();
 }
 
 void CVeylorView::resizeEvent(QResizeEvent* event)
@@ -122,11 +195,19 @@ void CVeylorView::mousePressEvent(QMouseEvent* event)
     CMapManage& map = m_Shell.Map();
     CMouseListenerManage* tools = map.GetMouseListenerManage();
     CMouseListenerView* tool = tools ? tools->GetMouseListener() : nullptr;
+    m_PressPoint = CPoint(event->position().toPoint());
+    // Without a map tool a click picks the element under it.
+    const bool noTool = !tool || tools->GetMouseListenerSubKey() == 0;
+    if (event->button() == Qt::LeftButton && noTool && onPick && m_Shell.HasRoute())
+    {
+        double x = 0, y = 0;
+        map.m_MapConvert.ClientToWorld(m_PressPoint.x, m_PressPoint.y, x, y);
+        onPick(x, y);
+    }
     if (!tool) return;
     CMouseEvent e(&map, CPoint(event->position().toPoint()), Flags(event->buttons(), event->modifiers()),
                   tools->GetMouseListenerSubKey());
     const double before = map.m_MapConvert.GetScale();
-    m_PressPoint = CPoint(event->position().toPoint());
     if (event->button() == Qt::LeftButton)
     {
         if (tools->GetMouseListenerSubKey() == CMouseListenerView::ToolPan) setCursor(Qt::ClosedHandCursor);
@@ -175,6 +256,7 @@ void CVeylorView::mouseMoveEvent(QMouseEvent* event)
     if (m_Coordinate) m_Coordinate->setText(texts.coordinate);
     if (m_Station) m_Station->setText(texts.station);
     if (m_Offset) m_Offset->setText(texts.offset);
+    if (m_Element) m_Element->setText(texts.element);
 
     CMouseListenerManage* tools = map.GetMouseListenerManage();
     CMouseListenerView* tool = tools ? tools->GetMouseListener() : nullptr;
@@ -186,15 +268,46 @@ void CVeylorView::mouseMoveEvent(QMouseEvent* event)
 
 void CVeylorView::wheelEvent(QWheelEvent* event)
 {
-    const int step = event->angleDelta().y();
-    if (step == 0) return;
-    const CPoint p(event->position().toPoint());
-    const double before = m_Shell.Map().m_MapConvert.GetScale();
-    if (step > 0)
-        m_Shell.Map().ZoomIn(p, p);
-    else
-        m_Shell.Map().ZoomOut(p, p);
-    RoundScale(before, p);
+    // One notch is 120; touchpads send smaller steps, which add up to a notch.
+    m_WheelRest += event->angleDelta().y();
+    const int notches = m_WheelRest / 120;
+    m_WheelRest -= notches * 120;
+    event->accept();
+    if (notches == 0 || !m_Shell.HasRoute()) return;
+    ZoomByNotches(notches, CPoint(event->position().toPoint()));
+}
+
+void CVeylorView::ZoomByNotches(int notches, CPoint fixed)
+{
+    CMapManage& map = m_Shell.Map();
+    const double now = map.m_MapConvert.GetScale();
+    const double target = WheelScale(now, notches);
+    if (target != now) ZoomMapKeeping(map, target, fixed);
+    update();
+}
+
+void CVeylorView::keyPressEvent(QKeyEvent* event)
+{
+    if (!m_Shell.HasRoute())
+    {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const CPoint centre = ClientCentre(GetClientRect());
+    const int dx = width() / 4, dy = height() / 4;
+    switch (event->key())
+    {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: ZoomByNotches(1, centre); break;
+    case Qt::Key_Minus: ZoomByNotches(-1, centre); break;
+    case Qt::Key_Home: FullExtentCommand(); break;
+    // The arrow shows where to look: the map moves the other way.
+    case Qt::Key_Left: m_Shell.Map().Move(centre, CPoint(centre.x + dx, centre.y)); break;
+    case Qt::Key_Right: m_Shell.Map().Move(centre, CPoint(centre.x - dx, centre.y)); break;
+    case Qt::Key_Up: m_Shell.Map().Move(centre, CPoint(centre.x, centre.y + dy)); break;
+    case Qt::Key_Down: m_Shell.Map().Move(centre, CPoint(centre.x, centre.y - dy)); break;
+    default: QWidget::keyPressEvent(event); return;
+    }
     update();
     event->accept();
 }

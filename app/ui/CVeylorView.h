@@ -4,9 +4,11 @@
 #include "map/CMapOwnerView.h"
 
 #include <QWidget>
+#include <functional>
 
 class CRouteShell;
 class QLabel;
+class QPainter;
 
 // The map in the main window's client area: shows the map manager's picture with the route,
 // forwards the mouse to the current map tool, zooms with the wheel and writes coordinates,
@@ -24,7 +26,7 @@ public:
     CMapOverlay* GetOverlay() override { return &m_Overlay; }
 
     // The status bar panes for coordinates, station and offset.
-    void SetStatusPanes(QLabel* coordinate, QLabel* station, QLabel* offset);
+    void SetStatusPanes(QLabel* coordinate, QLabel* station, QLabel* offset, QLabel* element = nullptr);
 
     // The map commands.
     void ZoomInCommand();
@@ -34,6 +36,15 @@ public:
     void MeasureCommand();
     // The selection tool: a click or a dragged box picks features (see FeaturesPicked).
     void SelectCommand();
+    // Centres the map on a plane point and marks it until the next route is shown.
+    void ShowMarker(double x, double y);
+    void ClearMarker();
+    bool HasMarker() const { return m_HasMarker; }
+    // Shows the stretch of the route between two stations (one station: a ring) in highlight.
+    void SetHighlight(bool on, double from = 0.0, double to = 0.0);
+    bool HasHighlight() const { return m_HighlightOn; }
+    // A click on the map without a map tool, in world coordinates.
+    std::function<void(double x, double y)> onPick;
 
 signals:
     // The selection tool was released: the client rectangle from press to release.
@@ -48,9 +59,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // + and − zoom about the centre, the arrow keys pan by a quarter of the view, Home shows the
+    // whole route.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void DiscardMeasurement();
+    void ZoomByNotches(int notches, CPoint fixed);
     void SetTool(int subKey, const QCursor& cursor);
     int Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) const;
     // After a tool or command may have zoomed from `before`: keeps the scale round and in range.
@@ -62,4 +77,13 @@ private:
     QLabel* m_Coordinate = nullptr;
     QLabel* m_Station = nullptr;
     QLabel* m_Offset = nullptr;
+    QLabel* m_Element = nullptr;
+    int m_WheelRest = 0;
+    bool m_HighlightOn = false;
+    double m_HighlightFrom = 0.0;
+    double m_HighlightTo = 0.0;
+    void PaintHighlight(QPainter& painter);
+    bool m_HasMarker = false;
+    double m_MarkerX = 0.0;
+    double m_MarkerY = 0.0;
 };

@@ -3,6 +3,7 @@
 #include "app/core/RouteLists.h"
 #include "app/core/ListLayout.h"
 #include "app/core/RouteChecks.h"
+#include "app/core/StationDisplay.h"
 #include "platform/MessageSink.h"
 #include "app/ui/RouteDialogs.h"
 #include "app/ui/UiSupport.h"
@@ -11,7 +12,14 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QTableWidget>
+
+namespace
+{
+// "桩号" in both lists.
+constexpr int kStationColumn = 7;
+} // namespace
 
 CRouteListPane::CRouteListPane(QWidget* parent) : QWidget(parent)
 {
@@ -36,6 +44,10 @@ CRouteListPane::CRouteListPane(QWidget* parent) : QWidget(parent)
         if (onApply) onApply();
     });
     connect(m_Table, &QTableWidget::cellDoubleClicked, this, [this](int, int) { OnEdit(); });
+    // Delete in the list removes the selected row, after the same question as the button.
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, m_Table, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, [this] { OnDelete(); });
+    m_Buttons[2]->setToolTip(QStringLiteral("删除选中的行 (Delete)"));
 }
 
 void CRouteListPane::SetColumns(const QStringList& titles, const QList<int>& widths, int rowHeight)
@@ -62,7 +74,12 @@ void CRouteListPane::ShowRows(const std::vector<ListRow>& rows, bool images)
         const ListRow& row = rows[static_cast<size_t>(r)];
         for (int c = 0; c < m_Table->columnCount() && c < 8; ++c)
         {
-            auto* item = new QTableWidgetItem(row.text[c]);
+            // The station column holds metres as the file does; people read it in the display style.
+            double station = 0.0;
+            const bool stationCell = c == kStationColumn && DisplayStationStyle() == StationStyle::KiloMark &&
+                                     ParseStation(row.text[c], station);
+            auto* item = new QTableWidgetItem(stationCell ? DisplayStation(station) : row.text[c]);
+            if (stationCell) item->setToolTip(row.text[c] + QStringLiteral(" m"));
             if (c == 0 && images && row.image >= 0) item->setIcon(RowImage(row.image));
             if (!row.tip[c].isEmpty()) item->setToolTip(row.tip[c]);
             m_Table->setItem(r, c, item);
@@ -131,6 +148,7 @@ void CNew_ElementDlg::Refresh() { ShowRows(m_List.m_Rows, true); }
 
 void CNew_ElementDlg::InsertElement(const Road_Element& element)
 {
+    NoteChange(QStringLiteral("插入元素"));
     const int row = m_List.Insert(element, FirstSelectedRow());
     Refresh();
     SelectRow(row);
@@ -240,6 +258,7 @@ void CNew_ElementDlg::OnEdit()
     }
     default: return;
     }
+    NoteChange(QStringLiteral("编辑元素"));
     m_List.Replace(row, e);
     Refresh();
     SelectRow(row);
@@ -255,6 +274,7 @@ void CNew_ElementDlg::OnDelete()
                              .arg(m_Table->item(row, 0) ? m_Table->item(row, 0)->text() : QString::number(row + 1),
                                   ElementKindName(element->type))))
         return;
+    NoteChange(QStringLiteral("删除元素"));
     if (!m_List.Remove(row)) return;
     Refresh();
     if (row < m_Table->rowCount()) m_Table->scrollToItem(m_Table->item(row, 0));
@@ -277,6 +297,7 @@ void CNew_CrossPointDlg::Refresh() { ShowRows(m_List.m_Rows, false); }
 
 void CNew_CrossPointDlg::InsertCrossPoint(const Road_CrossPoint& point)
 {
+    NoteChange(QStringLiteral("插入交点"));
     const int row = m_List.Insert(point, FirstSelectedRow());
     Refresh();
     SelectRow(row);
@@ -303,6 +324,7 @@ void CNew_CrossPointDlg::OnEdit()
     dlg.SetValues(p);
     if (dlg.exec() != QDialog::Accepted) return;
     dlg.GetValues(p);
+    NoteChange(QStringLiteral("编辑交点"));
     m_List.Replace(row, p);
     Refresh();
     SelectRow(row);
@@ -317,6 +339,7 @@ void CNew_CrossPointDlg::OnDelete()
                                        .arg(m_Table->item(row, 0) ? m_Table->item(row, 0)->text() : QString::number(row + 1),
                                             point->point.name)))
         return;
+    NoteChange(QStringLiteral("删除交点"));
     if (!m_List.Remove(row)) return;
     Refresh();
     if (onChanged) onChanged();

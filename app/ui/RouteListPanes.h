@@ -31,6 +31,8 @@ public:
     std::function<void()> onChanged;
     // The Apply button: the main window applies the route and loads it.
     std::function<void()> onApply;
+    // Told just before the pane changes the list, with the edit's name, so that it can be undone.
+    std::function<void(const QString& label)> beforeChange;
     // Asked before a row is deleted; without it rows are deleted at once.
     std::function<bool(const QString& question)> confirmDelete;
 
@@ -38,6 +40,10 @@ protected:
     void SetColumns(const QStringList& titles, const QList<int>& widths, int rowHeight);
     // Greys the computed columns of rows that are out of date and marks damaged records.
     void MarkRow(int r, const ListRow& row);
+    void NoteChange(const QString& label)
+    {
+        if (beforeChange) beforeChange(label);
+    }
     // Asks confirmDelete, when set.
     bool DeleteConfirmed(const QString& question) const;
     // Columns that show computed values (greyed while out of date).

@@ -2,6 +2,8 @@
 
 #include "platform/MessageSink.h"
 
+#include <QSettings>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -290,3 +292,5 @@ bool InstallQtTranslations(QApplication& app)
     }
     return QCoreApplication::installTranslator(translator);
 }
+
+QSettings ProgramSettings() { return QSettings(QStringLiteral("应用程序向导生成的本地应用程序"), QStringLiteral("Veylor")); }

@@ -5,6 +5,7 @@
 #include <QString>
 
 class QApplication;
+class QSettings;
 class QWidget;
 
 // A one-line label that may be narrower than its text: it shows the start of the text with "…"
@@ -42,6 +43,9 @@ void InstallMessageBoxHandler();
 // The folder of the configuration files: the program's own folder, or the per-user configuration
 // folder when the program's folder cannot be written (an installed program).
 QString ConfigurationFolder();
+
+// The program's settings (look, station style, label mode, recent files), kept between runs.
+QSettings ProgramSettings();
 
 // A number as a dialog field shows it (15 significant digits) and reads it back.
 QString FieldText(double value);

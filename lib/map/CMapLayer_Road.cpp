@@ -9,5 +9,5 @@ int CMapLayer_Road::GetRange(double& minX, double& maxX, double& minY, double& m
 
 void CMapLayer_Road::DrawAll(QPainter* painter, int)
 {
-    if (m_MapItem.Visible && m_pMapConvert && painter) m_RoadDesign.Draw(painter, m_pMapConvert, m_LabelMode);
+    if (m_MapItem.Visible && m_pMapConvert && painter) m_RoadDesign.Draw(painter, m_pMapConvert, m_LabelMode, m_StationStyle);
 }

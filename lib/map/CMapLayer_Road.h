@@ -19,6 +19,9 @@ public:
     void Close() override {}
 
     CRoadDesign m_RoadDesign;
-    // Main-point labels as CRoadDesign::Draw takes them: 0 none, 1 names, 2 stations (the view's).
+    // Main-point labels as CRoadDesign::Draw takes them: 0 none, 1 names, 2 stations (the view's),
+    // 3 both.
     int m_LabelMode = 2;
+    // How the labels write stations.
+    StationStyle m_StationStyle = StationStyle::Metres;
 };

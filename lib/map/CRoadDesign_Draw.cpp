@@ -13,8 +13,11 @@
 #include <QStaticText>
 #include <QPolygon>
 
+#include "platform/NumberText.h"
+
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 namespace
@@ -107,9 +110,53 @@ bool PolylineMeets(const std::vector<QPointF>& points, const CRect& rc)
     }
     return false;
 }
+// The rectangles of the labels drawn so far, bucketed in cells so that a crowded view of a few
+// thousand main points checks only the neighbours of each label.
+class LabelSpace
+{
+public:
+    // True, and the rectangle is taken, when it meets no label placed before.
+    bool Take(const QRect& r)
+    {
+        const int x0 = Cell(r.left()), x1 = Cell(r.right()), y0 = Cell(r.top()), y1 = Cell(r.bottom());
+        for (int cx = x0; cx <= x1; ++cx)
+            for (int cy = y0; cy <= y1; ++cy)
+            {
+                auto it = m_Cells.find(Key(cx, cy));
+                if (it == m_Cells.end()) continue;
+                for (const QRect& other : it->second)
+                    if (other.intersects(r)) return false;
+            }
+        for (int cx = x0; cx <= x1; ++cx)
+            for (int cy = y0; cy <= y1; ++cy) m_Cells[Key(cx, cy)].push_back(r);
+        return true;
+    }
+
+private:
+    static int Cell(int v) { return v >= 0 ? v / 64 : -((-v + 63) / 64); }
+    static unsigned long long Key(int cx, int cy)
+    {
+        return (static_cast<unsigned long long>(static_cast<unsigned>(cx)) << 32) | static_cast<unsigned>(cy);
+    }
+    std::unordered_map<unsigned long long, std::vector<QRect>> m_Cells;
+};
+
+QString LabelOf(const SurveyCoord& p, int labelMode, StationStyle style)
+{
+    const auto station = [&]() {
+        return style == StationStyle::KiloMark ? FormatKiloMark(LeadingNumber(p.note)) : p.note;
+    };
+    switch (labelMode)
+    {
+    case 1: return p.name;
+    case 2: return station();
+    case 3: return p.name.isEmpty() ? station() : p.name + QLatin1Char(' ') + station();
+    default: return QString();
+    }
+}
 } // namespace
 
-void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode) const
+void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode, StationStyle stationStyle) const
 {
     if (!painter || !convert) return;
     const double scale = convert->GetScale();
@@ -167,8 +214,12 @@ void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode) c
     const QFontMetrics metrics(font);
     // QStaticText is positioned by its top-left corner.
     const int top = -8 + (20 - metrics.height()) / 2;
-    for (const SurveyCoord& p : m_MainPoints)
+    // Every main point in view gets its marker; labels are laid out afterwards, the start and the
+    // end first and then in station order, each only where it covers no label before it.
+    std::vector<std::pair<size_t, QPoint>> shown;
+    for (size_t i = 0; i < m_MainPoints.size(); ++i)
     {
+        const SurveyCoord& p = m_MainPoints[i];
         long cx = 0, cy = 0;
         convert->WorldToClient(p.x, p.y, cx, cy);
         if (!(cx >= rc.left && cx < rc.right && cy >= rc.top && cy < rc.bottom)) continue;
@@ -176,10 +227,27 @@ void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode) c
         painter->setPen(roadPen);
         painter->setBrush(brush);
         painter->drawEllipse(QRect(x - 2, y - 2, 4, 4));
-        const QString* text = labelMode == 1 ? &p.name : labelMode == 2 ? &p.note : nullptr;
-        if (!text || text->isEmpty()) continue;
+        shown.emplace_back(i, QPoint(x, y));
+    }
+    if (labelMode >= 1 && labelMode <= 3)
+    {
+        const size_t last = m_MainPoints.empty() ? 0 : m_MainPoints.size() - 1;
+        std::stable_partition(shown.begin(), shown.end(),
+                              [last](const std::pair<size_t, QPoint>& s) { return s.first == 0 || s.first == last; });
+        LabelSpace space;
         painter->setPen(red);
-        painter->drawStaticText(QPoint(x + 5, y + top), LabelText(*text, font));
+        for (const auto& [index, at] : shown)
+        {
+            const QString text = LabelOf(m_MainPoints[index], labelMode, stationStyle);
+            if (text.isEmpty()) continue;
+            const QStaticText& laidOut = LabelText(text, font);
+            const QPoint origin(at.x() + 5, at.y() + top);
+            const QSizeF size = laidOut.size();
+            // A pixel of air around each label keeps neighbours apart.
+            if (!space.Take(QRect(origin, QSize(int(std::ceil(size.width())) + 2, int(std::ceil(size.height())) + 1))))
+                continue;
+            painter->drawStaticText(origin, laidOut);
+        }
     }
     painter->restore();
 }

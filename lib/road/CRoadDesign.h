@@ -3,6 +3,7 @@
 #include "platform/ColorRef.h"
 #include "platform/Export.h"
 #include "road/CRoadElement.h"
+#include "road/StationText.h"
 #include "road/SurveyCoord.h"
 
 #include <QString>
@@ -74,9 +75,13 @@ public:
                      const std::function<void(const RoadCoordinate&)>& yield) const;
     int ValidateCalculate(const QString& path);
     // Draws the centre line in m_RoadColor and the main points (label mode 0 none, 1 names,
-    // 2 stations) through the converter. Defined by the map engine (map/CRoadDesign_Draw.cpp):
-    // the road engine itself does not draw.
-    void Draw(QPainter* painter, CMapConvert* convert, int labelMode) const;
+    // 2 stations, 3 both: "ZH1 K12+765.678") through the converter. Stations are written as the
+    // main points note them (metres, four decimals) or as K-marks. A label that would cover one
+    // already drawn is left out, the start and end first, so a long route seen whole shows a
+    // readable subset. Defined by the map engine (map/CRoadDesign_Draw.cpp): the road engine
+    // itself does not draw.
+    void Draw(QPainter* painter, CMapConvert* convert, int labelMode,
+              StationStyle stationStyle = StationStyle::Metres) const;
 
     void SetPegLimitPar(int on, double from, double to);
     static int CheckPegLimit(double station, double a, double b);

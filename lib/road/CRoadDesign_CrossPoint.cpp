@@ -177,11 +177,21 @@ double CRoadDesign_CrossPoint::ComputeT(double R, double arcAngleDegrees, double
 {
     // Without a circle the route only bends at the crossing point: no tangent length.
     if (std::fabs(R) <= 1e-6) return 0.0;
-    const double L2 = L * L;
-    const double p = L2 / (24.0 * R) - L2 * L2 / (2688.0 * R * R * R);
-    const double q = L / 2.0 - L2 * L / (240.0 * R * R) + L2 * L2 * L / (34560.0 * R * R * R * R);
+    double p = 0.0, q = 0.0;
+    TransitionShift(R, L, p, q);
     const double a = Angle::DegreesToRadians(arcAngleDegrees) + L / R;
     return (R + p) * std::tan(a / 2.0) + q;
+}
+
+void CRoadDesign_CrossPoint::TransitionShift(double R, double L, double& p, double& q)
+{
+    const double L2 = L * L;
+    p = L2 / (24.0 * R) - L2 * L2 / (2688.0 * R * R * R);
+    // The tangent extension keeps its third term: with one term fewer the two frames of a curve
+    // place their arc ends differently from the tangent lengths, and the straight after a curve
+    // with long transitions runs off its crossing-point line (0.9 mm per km of radius when the
+    // transitions are half the radius).
+    q = L / 2.0 - L2 * L / (240.0 * R * R) + L2 * L2 * L / (34560.0 * R * R * R * R);
 }
 
 void CRoadDesign_CrossPoint::ComputermathCurve(double R, double arcAngleDegrees, double L, double& x1, double& y1,
@@ -193,13 +203,8 @@ void CRoadDesign_CrossPoint::ComputermathCurve(double R, double arcAngleDegrees,
         x1 = y1 = x2 = y2 = 0.0;
         return;
     }
-    const double L2 = L * L;
-    const double p = L2 / (24.0 * r) - L2 * L2 / (2688.0 * r * r * r);
-    // The same series for the tangent extension as ComputeT. With one term fewer the two frames of
-    // a curve place their arc ends differently from the tangent lengths, and the straight after a
-    // curve with long transitions runs off its crossing-point line (0.9 mm per km of radius when
-    // the transitions are half the radius).
-    const double q = L / 2.0 - L2 * L / (240.0 * r * r) + L2 * L2 * L / (34560.0 * r * r * r * r);
+    double p = 0.0, q = 0.0;
+    TransitionShift(r, L, p, q);
 
     // Nine terms of the series of r·sin(l/r) and r·(1 − cos(l/r)).
     auto point = [&](double l, double& x, double& y) {
@@ -270,6 +275,14 @@ int CRoadDesign_CrossPoint::RPtoTDFEText(QString& text)
     return 1;
 }
 
+double CRoadDesign_CrossPoint::StartStation() const
+{
+    const std::vector<Road_CrossPoint>& cp = m_CrossPoints;
+    if (cp.empty()) return 0.0;
+    if (cp[0].station > 0.0001 || cp.size() < 2) return cp[0].station;
+    return cp[1].station - ComputeDistance(cp[0].point.x, cp[0].point.y, cp[1].point.x, cp[1].point.y);
+}
+
 bool CRoadDesign_CrossPoint::ToCurveFile(CurveFile& file)
 {
     const size_t n = m_CrossPoints.size();
@@ -278,9 +291,7 @@ bool CRoadDesign_CrossPoint::ToCurveFile(CurveFile& file)
     const std::vector<Road_CrossPoint>& cp = m_CrossPoints;
     file = CurveFile();
     file.roadName = m_RoadName;
-    file.startStation = cp[0].station > 0.0001
-                            ? cp[0].station
-                            : cp[1].station - ComputeDistance(cp[0].point.x, cp[0].point.y, cp[1].point.x, cp[1].point.y);
+    file.startStation = StartStation();
     CurveFileRecord start;
     start.kind = CurveFileRecord::Point;
     start.x = cp[0].point.x;

@@ -52,6 +52,9 @@ public:
     // and the curve records. False for fewer than three crossing points. Values that are not
     // finite are left for the writer to refuse.
     bool ToCurveFile(CurveFile& file);
+    // The station of the first crossing point: its own when given, else the second one's less the
+    // distance between them.
+    double StartStation() const;
 
     QString m_RoadName;
     double m_StartMileage = 0.0;
@@ -65,6 +68,9 @@ public:
     static double ComputeAngle(double x1, double y1, double x2, double y2);
     static double ComputeDistance(double x1, double y1, double x2, double y2);
     static double ComputeT(double R, double arcAngleDegrees, double L);
+    // The shift p of the circle and the tangent extension q of a transition of length L onto a
+    // circle of radius R (R > 0), to the terms the conversion uses.
+    static void TransitionShift(double R, double L, double& p, double& q);
     static void ComputermathCurve(double R, double arcAngleDegrees, double L, double& x1, double& y1, double& x2,
                                   double& y2, int side);
     static int ComputeJD(double& x, double& y, double x1, double y1, double x2, double y2, double x3, double y3,

@@ -5,6 +5,8 @@
 #include "app/core/ExportOptionsFile.h"
 #include "app/core/ListLayout.h"
 #include "app/core/MapViewLogic.h"
+#include "app/core/RecentFiles.h"
+#include "app/core/RouteSelection.h"
 #include "geometry/Angle.h"
 #include "platform/FileIO.h"
 #include "road/RouteFileCheck.h"
@@ -836,4 +838,145 @@ TEST_F(RouteShellTest, TwoStraightsInARowMeetAtACrossingPointNotASecondStart)
     QStringList labels;
     for (const SurveyCoord& p : shell->Road().m_MainPoints) labels << p.name;
     EXPECT_EQ(labels, (QStringList{QStringLiteral("QD"), QStringLiteral("JD-01"), QStringLiteral("JD-02"), QStringLiteral("ZD")}));
+}
+
+TEST_F(RouteShellTest, UndoAndRedoTakeBackListEditsAndProperties)
+{
+    const QString path = Copy("crosspoint-hukun.RP");
+    ASSERT_TRUE(shell->OpenRoutePath(path));
+    CRouteCrossPointList& list = shell->m_CrossPointList;
+    const std::vector<Road_CrossPoint> original = list.m_Route.m_CrossPoints;
+    const QString secondName = original[1].point.name;
+    EXPECT_FALSE(shell->History().CanUndo());
+
+    shell->NoteEdit(QStringLiteral("删除交点"));
+    ASSERT_TRUE(list.Remove(1));
+    Road_CrossPoint moved = list.m_Route.m_CrossPoints[1];
+    moved.radius = 777.0;
+    shell->NoteEdit(QStringLiteral("编辑交点"));
+    ASSERT_TRUE(list.Replace(1, moved));
+    EXPECT_EQ(shell->History().UndoLabel(), QStringLiteral("编辑交点"));
+
+    ASSERT_TRUE(shell->Undo());
+    EXPECT_NE(list.m_Route.m_CrossPoints[1].radius, 777.0);
+    ASSERT_TRUE(shell->Undo());
+    ASSERT_EQ(list.m_Route.m_CrossPoints.size(), original.size());
+    EXPECT_EQ(list.m_Route.m_CrossPoints[1].point.name, secondName);
+    EXPECT_EQ(list.m_Rows.size(), original.size());
+    EXPECT_FALSE(shell->Undo());
+    EXPECT_EQ(list.m_Modified, 1); // the restored list is not what the file holds until saved
+
+    ASSERT_TRUE(shell->Redo());
+    EXPECT_EQ(list.m_Route.m_CrossPoints.size(), original.size() - 1);
+    ASSERT_TRUE(shell->Redo());
+    EXPECT_EQ(list.m_Route.m_CrossPoints[1].radius, 777.0);
+    EXPECT_FALSE(shell->Redo());
+
+    // A new edit after an undo drops what could have been redone.
+    shell->Undo();
+    shell->NoteEdit(QStringLiteral("插入交点"));
+    list.Insert(moved, 0);
+    EXPECT_FALSE(shell->History().CanRedo());
+
+    // Properties are undone too.
+    user.properties = {QStringLiteral("renamed"), 0, RouteMode::CrossPoint};
+    shell->EditProperties();
+    EXPECT_EQ(shell->m_Record.name, QStringLiteral("renamed"));
+    ASSERT_TRUE(shell->Undo());
+    EXPECT_NE(shell->m_Record.name, QStringLiteral("renamed"));
+
+    // Another route starts a history of its own.
+    ASSERT_TRUE(shell->OpenRoutePath(Copy("element-ramp.RE")));
+    EXPECT_FALSE(shell->History().CanUndo());
+    EXPECT_FALSE(shell->History().CanRedo());
+}
+
+TEST_F(RouteShellTest, SaveAsKeepsTheModeAndTheOldFileAndUndoKeepsTheNewName)
+{
+    const QString path = Copy("crosspoint-hukun.RP");
+    ASSERT_TRUE(shell->OpenRoutePath(path));
+    const QByteArray before = Bytes(path);
+    shell->NoteEdit(QStringLiteral("删除交点"));
+    shell->m_CrossPointList.Remove(2);
+
+    user.saveFile = dir.filePath(QStringLiteral("copy"));
+    ASSERT_TRUE(shell->SaveRouteAs());
+    const QString copy = dir.filePath(QStringLiteral("copy.RP"));
+    EXPECT_EQ(shell->m_Record.path, copy);
+    EXPECT_TRUE(QFileInfo::exists(copy));
+    EXPECT_TRUE(QFileInfo::exists(copy + QStringLiteral(".TDFE")));
+    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(shell->m_CrossPointList.m_Modified, 0);
+
+    // Undo changes the list, never the file the route now lives in.
+    shell->Undo();
+    EXPECT_EQ(shell->m_Record.path, copy);
+    EXPECT_EQ(shell->m_CrossPointList.m_Record.path, copy);
+
+    // A folder that does not exist: refused, the route keeps its file.
+    EXPECT_FALSE(shell->SaveRouteAsPath(dir.filePath(QStringLiteral("missing/dir/x"))));
+    EXPECT_EQ(shell->m_Record.path, copy);
+    EXPECT_FALSE(user.messages.empty());
+}
+
+TEST_F(RouteShellTest, CloseAsksFirstAndLeavesNoRoute)
+{
+    const QString path = Copy("element-ramp.RE");
+    ASSERT_TRUE(shell->OpenRoutePath(path));
+    shell->m_ElementList.Remove(2);
+    user.answers = {MessageAnswer::Cancel};
+    EXPECT_FALSE(shell->CloseRoute());
+    EXPECT_TRUE(shell->HasRoute());
+    user.answers = {MessageAnswer::No};
+    EXPECT_TRUE(shell->CloseRoute());
+    EXPECT_FALSE(shell->HasRoute());
+    EXPECT_FALSE(shell->Road().IsLoad());
+    EXPECT_TRUE(shell->m_ElementList.m_Rows.empty());
+}
+
+TEST(RecentFiles, NewestFirstEachOnceAtMostTheLimit)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a.RE")), b = dir.filePath(QStringLiteral("b.RP"));
+    QStringList list = AddRecentFile({}, a);
+    list = AddRecentFile(list, b);
+    list = AddRecentFile(list, a);
+    EXPECT_EQ(list, QStringList({a, b}));
+    for (int i = 0; i < 20; ++i) list = AddRecentFile(list, dir.filePath(QStringLiteral("r%1.RE").arg(i)), 8);
+    EXPECT_EQ(list.size(), 8);
+    EXPECT_EQ(list.front(), dir.filePath(QStringLiteral("r19.RE")));
+    // Files that went away are not offered.
+    ASSERT_TRUE(WriteFileAtomically(a, "x"));
+    EXPECT_EQ(ExistingRecentFiles({b, a}), QStringList({a}));
+}
+
+TEST_F(RouteShellTest, RowsAndStretchesOfTheRouteFindEachOther)
+{
+    ASSERT_TRUE(shell->OpenRoutePath(Copy("crosspoint-hukun.RP")));
+    // JD1 of the example: ZH K12+995.400 to HZ K13+907.494 (its curve table row).
+    StationSpan span = RowSpan(*shell, 1);
+    ASSERT_TRUE(span.valid);
+    EXPECT_NEAR(span.from, 12995.400, 5e-4);
+    EXPECT_NEAR(span.to, 13907.494, 5e-4);
+    EXPECT_EQ(RowAtStation(*shell, 13500.0), 1);
+    // On the straight between two curves the nearer crossing point is meant; the start is row 0.
+    EXPECT_EQ(RowAtStation(*shell, 12400.0), 0);
+    span = RowSpan(*shell, 0);
+    EXPECT_TRUE(span.valid);
+    EXPECT_DOUBLE_EQ(span.from, span.to);
+    EXPECT_FALSE(RowSpan(*shell, 99).valid);
+    EXPECT_FALSE(RowSpan(*shell, -1).valid);
+
+    // Element routes: one computed element per row while the rows are those applied.
+    ASSERT_TRUE(shell->OpenRoutePath(Copy("element-ramp.RE")));
+    const CRoadElement& third = shell->Road().m_RoadElements[2];
+    span = RowSpan(*shell, 2);
+    ASSERT_TRUE(span.valid);
+    EXPECT_DOUBLE_EQ(span.from, third.m_StartStation);
+    EXPECT_DOUBLE_EQ(span.to, third.m_EndStation);
+    EXPECT_EQ(RowAtStation(*shell, (third.m_StartStation + third.m_EndStation) / 2), 2);
+    // After a deletion the rows no longer match the route on the map: nothing is claimed.
+    shell->m_ElementList.Remove(2);
+    EXPECT_FALSE(RowSpan(*shell, 2).valid);
+    EXPECT_EQ(RowAtStation(*shell, third.m_StartStation), -1);
 }

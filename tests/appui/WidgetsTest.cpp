@@ -8,6 +8,7 @@
 #include "app/ui/UiSupport.h"
 #include "map/CMapConvert.h"
 #include "platform/MessageSink.h"
+#include "road/StationText.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -239,18 +240,19 @@ TEST(MainWindow, StatusBarShowsStationAndSideUnderTheMouse)
     };
 
     placeAt(2.5);
-    EXPECT_EQ(frame.StatusPane(2)->text(), QString::asprintf("里程: %.4f", station));
-    EXPECT_EQ(frame.StatusPane(3)->text(), QStringLiteral("右偏: 2.5000"));
-    EXPECT_TRUE(frame.StatusPane(1)->text().startsWith(QStringLiteral("坐标:")));
-    EXPECT_TRUE(frame.StatusPane(1)->text().contains(QStringLiteral(",  ")));
+    // At a millimetre a pixel: stations as K-marks, everything to three decimals.
+    EXPECT_EQ(frame.StatusPane(2)->text(), QStringLiteral("里程: ") + FormatKiloMark(station, 3));
+    EXPECT_EQ(frame.StatusPane(3)->text(), QStringLiteral("右偏: 2.500"));
+    EXPECT_TRUE(frame.StatusPane(1)->text().startsWith(QStringLiteral("N: ")));
+    EXPECT_TRUE(frame.StatusPane(1)->text().contains(QStringLiteral("  E: ")));
 
     placeAt(-7.25);
-    EXPECT_EQ(frame.StatusPane(3)->text(), QStringLiteral("左偏: 7.2500"));
+    EXPECT_EQ(frame.StatusPane(3)->text(), QStringLiteral("左偏: 7.250"));
 
     // On the centre line the offset reads as a left offset of zero.
     placeAt(0.0);
-    EXPECT_EQ(frame.StatusPane(3)->text(), QStringLiteral("左偏: 0.0000"));
-    EXPECT_EQ(frame.StatusPane(2)->text(), QString::asprintf("里程: %.4f", station));
+    EXPECT_EQ(frame.StatusPane(3)->text(), QStringLiteral("左偏: 0.000"));
+    EXPECT_EQ(frame.StatusPane(2)->text(), QStringLiteral("里程: ") + FormatKiloMark(station, 3));
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }
 

@@ -187,3 +187,38 @@ TEST_F(RouteCommands, EachFailureIsReportedOnceWithTheFileAndTheReason)
     EXPECT_TRUE(r.err.contains(two));
     EXPECT_FALSE(QFile::exists(two + QStringLiteral(".TDFE")));
 }
+
+TEST_F(RouteCommands, CurveTableForBothRouteModes)
+{
+    // One right curve, R 500 with 100 m transitions, at a crossing point 1000 m north of the start.
+    const QString rp = dir.filePath(QStringLiteral("road.RP"));
+    ASSERT_TRUE(WriteBytes(rp, "ROADNAME:cp,\r\n"
+                               "CROSSPT :QD,3000000,500000,0,,0,0,0,12000,\r\n"
+                               "CROSSPT :JD1,3001000,500000,0,,100,500,100,0,\r\n"
+                               "CROSSPT :ZD,3001692.8203,500400,0,,0,0,0,0,\r\n"));
+    const QString csv = dir.filePath(QStringLiteral("t.csv"));
+    ToolRun r = Tool({QStringLiteral("curve-table"), rp, QStringLiteral("-o"), csv});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QByteArray bytes = ReadBytes(csv);
+    ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("JD1,K13+000.000,3001000.000,500000.000,30°00′00″,右,500.000,")))
+        << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].contains(QStringLiteral(",K12+815.819,"))) << lines[2].toStdString(); // ZH = 13000 − T
+
+    // An element route prints its elements; --metres gives plain stations; nothing is left behind.
+    r = Tool({QStringLiteral("curve-table"), route, QStringLiteral("--metres")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.out.startsWith(QChar(0xFEFF)));
+    const QStringList rows = r.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 6);
+    EXPECT_TRUE(rows[1].startsWith(QStringLiteral("1,直线,200.000,1000.000,1200.000,"))) << rows[1].toStdString();
+    EXPECT_FALSE(QFile::exists(route + QStringLiteral(".TDFE")));
+
+    r = Tool({QStringLiteral("curve-table"), dir.filePath(QStringLiteral("missing.RP"))});
+    EXPECT_EQ(r.code, 2);
+    r = Tool({QStringLiteral("curve-table"), rp, QStringLiteral("-o"), dir.filePath(QStringLiteral("no/such/dir/t.csv"))});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("cannot write"))) << r.err.toStdString();
+}

@@ -209,3 +209,15 @@ TEST(RenderCommand, GeographicLayersAreConvertedOnlyWithASurveySystem)
     ASSERT_EQ(grid.code, 0) << grid.err.toStdString();
     EXPECT_NEAR(scaleOf(grid), 11065.0 * 1.1 / 200, 1.0);
 }
+
+TEST(RenderCommand, BothLabelsWithKiloMarksDrawMoreThanNamesAlone)
+{
+    SKIP_UNDER_TSAN();
+    QTemporaryDir dir;
+    const QString names = dir.filePath("names.png"), both = dir.filePath("both.png");
+    ASSERT_EQ(RunCli({"render", kExamples + "element-ramp.RE", names, "--size", "640x480", "--labels", "names"}).code, 0);
+    const Result r = RunCli({"render", kExamples + "element-ramp.RE", both, "--size", "640x480", "--labels", "both", "--kmarks"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    // "ZH-01 K5+123.456" against "ZH-01".
+    EXPECT_GT(CountColor(QImage(both), 0xFF0000), CountColor(QImage(names), 0xFF0000));
+}

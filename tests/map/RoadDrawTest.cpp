@@ -207,3 +207,71 @@ TEST(RoadLayer, ShowsItsModelWithItsLabelMode)
     EXPECT_EQ(CountNot(draw(&c), kBlack), 0);
     layer.SetConvert(nullptr);
 }
+
+// A long route seen whole: labels that would cover one already drawn are left out, the start
+// and the end first, so the view shows a readable few instead of a smear.
+// Label pixels, the smoothed edges of the letters included.
+int Reddish(const QImage& img, QRgb, QRect area = QRect())
+{
+    if (area.isNull()) area = img.rect();
+    area &= img.rect();
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+        {
+            const QRgb p = img.pixel(x, y);
+            if (qRed(p) > 100 && qGreen(p) < 60 && qBlue(p) < 60) ++n;
+        }
+    return n;
+}
+
+TEST(RoadDrawing, CrowdedLabelsAreThinnedStartAndEndFirst)
+{
+    CRoadDesign_Element route;
+    Road_Element start;
+    start.type = 1;
+    start.point.x = 1000;
+    start.point.y = 2000;
+    route.m_Elements.push_back(start);
+    route.m_Elements.push_back(Element(2, 90, 100, 0));
+    // Forty small bends along the way, each a curve with its own main points.
+    for (int i = 0; i < 40; ++i)
+    {
+        route.m_Elements.push_back(Element(3, 0, 10, i % 2 ? 500 : -500));
+        route.m_Elements.push_back(Element(2, 90, 100, 0));
+    }
+    CRoadDesign road;
+    ASSERT_EQ(road.LoadRoadData(&route), 1);
+    road.SetRoadColor(0xFFFFFF);
+    ASSERT_GT(road.m_MainPoints.size(), 100u);
+
+    // About 4.5 km on 300 pixels: the main points lie a pixel or two apart.
+    CMapConvert c = View(900, 1950, 16.0, 300, 100);
+    const QImage both = Draw(road, c, 3);
+    const QImage one = [&] {
+        CRoadDesign single = road;
+        single.m_MainPoints.resize(1);
+        return Draw(single, c, 3);
+    }();
+    const int perLabel = Reddish(one, kRed);
+    ASSERT_GT(perLabel, 20);
+    // A handful of labels, not one per main point.
+    EXPECT_LT(Reddish(both, kRed), 6 * perLabel);
+    // The start's label is drawn whatever lies near it, and so is the end's.
+    long sx, sy, ex, ey;
+    c.WorldToClient(road.m_MainPoints.front().x, road.m_MainPoints.front().y, sx, sy);
+    EXPECT_GE(Reddish(both, kRed, QRect(int(sx) + 5, int(sy) - 8, 300, 20)), perLabel);
+    c.WorldToClient(road.m_MainPoints.back().x, road.m_MainPoints.back().y, ex, ey);
+    EXPECT_GT(Reddish(both, kRed, QRect(int(ex) + 5, int(ey) - 8, 300, 20)), 10);
+
+    // Both names and stations, stations as K-marks when asked.
+    CMapConvert near = View(900, 1980, 1.0, 400, 140);
+    QImage names = Draw(road, near, 1), metres = Draw(road, near, 3);
+    EXPECT_GT(Reddish(metres, kRed), Reddish(names, kRed));
+    QImage img(400, 140, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    QPainter p(&img);
+    road.Draw(&p, &near, 2, StationStyle::KiloMark);
+    p.end();
+    EXPECT_NE(img, Draw(road, near, 2)); // "K0+000.000" versus "0.0000"
+}

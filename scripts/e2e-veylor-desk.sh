@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# End-to-end round of the desk tools: opens a crossing-point route in Veylor under a virtual X
+# server, waits for the route, then drives the keyboard as a user would: + and − zoom (the picture
+# changes), the arrows pan, Home brings the whole route back (the first picture again), Ctrl+Z and
+# Ctrl+Y with nothing to undo leave the program running; and the command-line tool prints the
+# route's curve table with K-marks.
+#   usage: e2e-veylor-desk.sh path/to/Veylor path/to/tesvane path/to/route.RP
+set -euo pipefail
+veylor=$(realpath "$1")
+tool=$(realpath "$2")
+route=$(realpath "$3")
+for t in xvfb-run import convert compare xdotool; do
+  if ! command -v "$t" >/dev/null; then
+    echo "e2e-veylor-desk: $t is missing (scripts/install-deps.sh installs it); skipped"
+    exit 77
+  fi
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$route" "$work/"
+copy="$work/$(basename "$route")"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+# The curve table from the command line: the first crossing point after the start, with K-marks.
+table=$("$tool" curve-table "$copy")
+echo "$table" | grep -q '^JD1,K[0-9]*+[0-9][0-9][0-9]\.[0-9][0-9][0-9],' ||
+  { echo "e2e-veylor-desk: no K-marked JD1 row in the curve table"; echo "$table" | head -3; exit 1; }
+
+cat > "$work/inside.sh" <<'INSIDE'
+set -u
+veylor=$1; route=$2; dir=$3
+"$veylor" "$route" >"$dir/log" 2>&1 &
+pid=$!
+shot() { import -window root "$dir/$1.png" 2>/dev/null && convert "$dir/$1.png" -crop 1600x480+0+90 +repage "$dir/$1.map.png"; }
+red() { convert "$dir/$1.map.png" -fill black +opaque red -fill white -opaque red -format '%[fx:mean*w*h]' info:; }
+differs() { [ "$(compare -metric AE "$dir/$1.map.png" "$dir/$2.map.png" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
+fail() { echo "e2e-veylor-desk: $1"; kill "$pid" 2>/dev/null; exit 1; }
+alive() { kill -0 "$pid" 2>/dev/null || fail "Veylor exited after $1"; }
+
+drawn=0
+for _ in $(seq 1 40); do
+  sleep 0.5
+  alive "start"
+  shot first || continue
+  if awk -v r="$(red first)" 'BEGIN { exit !(r > 100) }'; then drawn=1; break; fi
+done
+[ "$drawn" -eq 1 ] || fail "no labelled route on the screen"
+sleep 1; shot first
+
+# The keys go to the map: click an empty corner of it first (a click without a tool picks nothing).
+xdotool mousemove 20 120 click 1; sleep 0.5
+xdotool key plus; sleep 0.3; xdotool key plus; sleep 1.0; alive "+"; shot zoomed
+differs first zoomed || fail "+ did not zoom"
+xdotool key minus Left Up; sleep 1.0; alive "− and arrows"; shot moved
+differs zoomed moved || fail "− and the arrows changed nothing"
+xdotool key Home; sleep 1.5; alive "Home"; shot home
+differs first home && fail "Home did not bring the whole route back"
+xdotool key ctrl+z ctrl+y; sleep 0.5; alive "Ctrl+Z and Ctrl+Y"
+echo "e2e-veylor-desk: keys, zoom, pan, full extent, undo and redo went through"
+kill "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+exit 0
+INSIDE
+
+xvfb-run -a -s "-screen 0 1600x1000x24" bash "$work/inside.sh" "$veylor" "$copy" "$work"
