@@ -42,6 +42,19 @@ bool IsCountGroup(const std::string& entity, int code)
     return false;
 }
 
+// dxflib reads each value as a C string: a NUL byte ends it there, and the whitespace before the
+// NUL is stripped as at the end of a line. Everything here must see the value as dxflib does, or
+// an entity type with NULs after it ("SPLINE\r\0\0") would escape the count clamp below.
+void CutAtNul(const char* line, int& length)
+{
+    const void* nul = std::memchr(line, '\0', size_t(length));
+    if (!nul) return;
+    length = int(static_cast<const char*>(nul) - line);
+    while (length > 0 && (line[length - 1] == ' ' || line[length - 1] == '\t' || line[length - 1] == '\r' ||
+                          line[length - 1] == '\n'))
+        --length;
+}
+
 // What dxflib is given in place of an entity the source reads itself.
 constexpr char kDirectPlaceholder[] = "TESVANE_READ_DIRECTLY";
 
@@ -120,6 +133,7 @@ int CMap_DXF::Import()
             break;
         }
         if (!m_ReadFile.ReadLine(line, length)) break;
+        CutAtNul(line, length);
         if (code != 0 && m_Direct.kind != DirectEntity::None)
         {
             TakeDirect(code, line, length);

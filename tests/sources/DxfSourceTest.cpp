@@ -237,6 +237,12 @@ TEST_F(DxfSource, DeclaredCountsBeyondTheFileDoNotReachDxflib)
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[1].size(), 2u); // the LWPOLYLINE's two real vertices
     EXPECT_EQ(lines[3].back().y, 8.0);
+
+    // NUL bytes after the type end it for dxflib, so the entity is a SPLINE and clamped as one.
+    const QByteArray nulType = G({{0, QByteArray("SPLINE\r\0\0\0", 10)}, {8, "0"}, {71, "1"}, {73, "2147483647"},
+                                  {10, "0"}, {20, "0"}, {10, "1"}, {20, "1"}});
+    ASSERT_EQ(Open(Drawing(nulType + Line(7, 7, 8, 8))), 1);
+    EXPECT_EQ(AllLines(dxf).back().back().y, 8.0);
 }
 
 TEST_F(DxfSource, SplinesFollowTheirControlPointsOrTheirFitPoints)
@@ -435,6 +441,8 @@ TEST_F(DxfSource, EntitiesReadDirectlyComeOutAsDxflibMakesThem)
         LwPolyline({{{0, 0, 0.5}}, {{10, 0, -1}}, {{10, 10, 0}}, {{0, 10, 0.25}}}, true, 4) +
         G({{0, "LWPOLYLINE"}, {8, "Walls"}, {90, "2"}, {70, "0"}, {38, "12"}, {10, "1"}, {20, "1"}, {42, "0.3"},
            {10, "9"}, {20, "2"}, {10, "20"}, {20, "20"}, {210, "0.6"}, {220, "0"}, {230, "0.8"}}) +
+        G({{0, "ARC"}, {8, "0"}, {10, "3"}, {20, "4"}, {30, "5"}, {40, "2"}, {50, "10"}, {51, "200"}, {210, "0"},
+           {220, "0.28"}, {230, "0.96"}}) +
         G({{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {70, "0"}, {0, "VERTEX"}, {8, "0"}, {10, "20"}, {20, "0"}, {42, "1"},
            {0, "VERTEX"}, {8, "0"}, {10, "30"}, {20, "0"}}) +
         Line(0, 0, 1, 1, 6) + G({{0, "TEXT"}, {8, "0"}, {10, "3"}, {20, "4"}, {40, "2"}, {1, "K1"}}) +
