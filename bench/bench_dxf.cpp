@@ -102,13 +102,14 @@ const QString& DrawingPath()
     return path;
 }
 
-void BM_DxfImport(benchmark::State& state)
+void Import(benchmark::State& state, bool direct)
 {
     const QString path = DrawingPath();
     long long primitives = 0;
     for (auto _ : state)
     {
         CMap_DXF dxf;
+        dxf.SetDirectReading(direct);
         MapConfigItem item = dxf.GetMapItem();
         item.FullPathName = path;
         dxf.SetMapItem(item);
@@ -118,7 +119,13 @@ void BM_DxfImport(benchmark::State& state)
     state.counters["MB"] = double(QFile(path).size()) / (1 << 20);
     state.counters["primitives"] = double(primitives);
 }
+
+void BM_DxfImport(benchmark::State& state) { Import(state, true); }
 BENCHMARK(BM_DxfImport)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Every group through dxflib, the common entities included: what reading those directly saves.
+void BM_DxfImportAllThroughDxflib(benchmark::State& state) { Import(state, false); }
+BENCHMARK(BM_DxfImportAllThroughDxflib)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // GDAL's DXF driver reading every feature with its geometry (blocks inlined, its default).
 void BM_GdalDxfReadAll(benchmark::State& state)

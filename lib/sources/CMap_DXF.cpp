@@ -39,6 +39,7 @@ void CMap_DXF::Release()
     m_MText.clear();
     m_DimBlk.clear();
     m_Pending = Pending::None;
+    m_Direct.kind = DirectEntity::None;
     m_Vertices.clear();
     m_Bulges.clear();
     m_Knots.clear();

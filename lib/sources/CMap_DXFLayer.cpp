@@ -56,11 +56,53 @@ DxfBox BoxOf(const std::vector<CVector>& points)
 // enough to exact at any zoom a user reaches.
 constexpr double kFar = 1e7;
 
-QPointF ToClient(const CMapConvert* conv, const CVector& p)
+// floor, then clamped to ±kFar, without a call into the maths library per coordinate.
+double FloorWithin(double v)
 {
-    double cx = 0, cy = 0;
-    conv->WorldToClientExact(p.x, p.y, cx, cy);
-    return QPointF(std::clamp(std::floor(cx), -kFar, kFar), std::clamp(std::floor(cy), -kFar, kFar));
+    if (!(v > -kFar)) return -kFar;
+    if (v >= kFar) return kFar;
+    const long long t = static_cast<long long>(v); // towards zero
+    return double(t - (double(t) > v ? 1 : 0));
+}
+
+// The converter's world-to-client formula (CMapConvert::WorldToClientExact, same operations in
+// the same order, so the same pixels) with the view read once: a drawing seen whole converts
+// millions of vertices.
+class ClientTransform
+{
+public:
+    explicit ClientTransform(const CMapConvert* conv)
+    {
+        const xyhCoord start = conv->GetStartCor();
+        const CRect client = conv->GetClientRect();
+        m_X0 = start.x, m_Y0 = start.y, m_Scale = conv->GetScale();
+        m_Left = client.left, m_Bottom = client.bottom;
+        m_Usable = m_Scale >= 1e-7;
+    }
+    QPointF operator()(const CVector& p) const
+    {
+        if (!m_Usable) return QPointF(0.0, 0.0);
+        const double cx = (p.y - m_Y0) / m_Scale + m_Left + 0.5;
+        const double cy = m_Bottom - (p.x - m_X0) / m_Scale + 0.5;
+        return QPointF(FloorWithin(cx), FloorWithin(cy));
+    }
+    QPoint Pixel(const CVector& p) const
+    {
+        const QPointF c = (*this)(p);
+        return QPoint(int(c.x()), int(c.y()));
+    }
+
+private:
+    double m_X0 = 0.0, m_Y0 = 0.0, m_Scale = 0.0, m_Left = 0.0, m_Bottom = 0.0;
+    bool m_Usable = false;
+};
+
+// floor(v + 0.5) for the small steps of a short segment.
+int RoundHalfUp(double v)
+{
+    const double u = v + 0.5;
+    const int t = int(u);
+    return t - (double(t) > u ? 1 : 0);
 }
 } // namespace
 
@@ -127,6 +169,7 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
 {
     if (!painter || !m_pConvert) return;
     const CMapConvert* conv = m_pConvert;
+    const ClientTransform toClient(conv);
     unsigned long colour = ColourOf(m_Colour);
     if (colour == background) colour ^= 0xFFFFFF;
 
@@ -158,7 +201,7 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
         if (plane.RingStarts().empty())
         {
             poly.clear();
-            for (const CVector& p : pts) poly.append(ToClient(conv, p));
+            for (const CVector& p : pts) poly.append(toClient(p));
             painter->drawPolygon(poly, Qt::OddEvenFill);
             continue;
         }
@@ -167,7 +210,7 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
         size_t ring = 0;
         for (size_t k = 0; k < pts.size(); ++k)
         {
-            const QPointF c = ToClient(conv, pts[k]);
+            const QPointF c = toClient(pts[k]);
             const bool starts = k == 0 || (ring < plane.RingStarts().size() && int(k) == plane.RingStarts()[ring]);
             if (starts)
             {
@@ -201,10 +244,7 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
         segments.clear();
         pixels.clear();
     };
-    const auto pixelOf = [&](const CVector& p) {
-        const QPointF c = ToClient(conv, p);
-        return QPoint(int(c.x()), int(c.y()));
-    };
+    const auto pixelOf = [&](const CVector& p) { return toClient.Pixel(p); };
     const double pixel = conv->GetScale();
     for (size_t i = 0; i < m_LineBoxes.size(); ++i)
     {
@@ -230,7 +270,7 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
                 // pixel left out as the line drawing does; long ones go to the painter.
                 const double sx = double(dx) / steps, sy = double(dy) / steps;
                 for (int k = 0; k < steps; ++k)
-                    pixels.emplace_back(last.x() + int(std::floor(sx * k + 0.5)), last.y() + int(std::floor(sy * k + 0.5)));
+                    pixels.emplace_back(last.x() + RoundHalfUp(sx * k), last.y() + RoundHalfUp(sy * k));
             }
             else
                 segments.emplace_back(last, c);
@@ -249,7 +289,7 @@ void CMap_DXFLayer::Draw(QPainter* painter, unsigned long background) const
         box.Add(CVector(e.GetCenter().x - e.GetRadiusX(), e.GetCenter().y - e.GetRadiusY()));
         box.Add(CVector(e.GetCenter().x + e.GetRadiusX(), e.GetCenter().y + e.GetRadiusY()));
         if (!box.Overlaps(view)) continue;
-        const QPointF c = ToClient(conv, e.GetCenter());
+        const QPointF c = toClient(e.GetCenter());
         // The ellipse's x radius runs along the map's x, which is the screen's vertical.
         const double ry = double(conv->GetScreenLength(e.GetRadiusX()));
         const double rx = double(conv->GetScreenLength(e.GetRadiusY()));

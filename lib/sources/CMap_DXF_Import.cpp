@@ -42,6 +42,22 @@ bool IsCountGroup(const std::string& entity, int code)
     return false;
 }
 
+// dxflib reads each value as a C string: a NUL byte ends it there, and the whitespace before the
+// NUL is stripped as at the end of a line. Everything here must see the value as dxflib does, or
+// an entity type with NULs after it ("SPLINE\r\0\0") would escape the count clamp below.
+void CutAtNul(const char* line, int& length)
+{
+    const void* nul = std::memchr(line, '\0', size_t(length));
+    if (!nul) return;
+    length = int(static_cast<const char*>(nul) - line);
+    while (length > 0 && (line[length - 1] == ' ' || line[length - 1] == '\t' || line[length - 1] == '\r' ||
+                          line[length - 1] == '\n'))
+        --length;
+}
+
+// What dxflib is given in place of an entity the source reads itself.
+constexpr char kDirectPlaceholder[] = "TESVANE_READ_DIRECTLY";
+
 class GroupBuffer : public std::streambuf
 {
 public:
@@ -117,6 +133,20 @@ int CMap_DXF::Import()
             break;
         }
         if (!m_ReadFile.ReadLine(line, length)) break;
+        CutAtNul(line, length);
+        if (code != 0 && m_Direct.kind != DirectEntity::None)
+        {
+            TakeDirect(code, line, length);
+            NoteGroup(code, line, length);
+            while (m_ReadFile.LastLineCut() && m_ReadFile.ReadLine(line, length))
+            {
+            }
+            if ((++count & 1023) == 0) ReportProgress();
+            continue;
+        }
+        // The entity read directly ends here, before dxflib hears of the next one.
+        if (code == 0) FinishDirect();
+        const bool direct = code == 0 && m_DirectReading && StartDirect(line, length);
         char clamped[24];
         if (IsCountGroup(m_EntityType, code))
         {
@@ -128,7 +158,9 @@ int CMap_DXF::Import()
             line = clamped;
             length = int(r.ptr - clamped);
         }
-        buffer.Set(code, line, length);
+        // dxflib is told only that an entity it does not know starts: it closes its own.
+        if (direct) buffer.Set(0, kDirectPlaceholder, int(sizeof kDirectPlaceholder) - 1);
+        else buffer.Set(code, line, length);
         NoteGroup(code, line, length);
         const bool entityStarts = code == 0;
         if (entityStarts) m_NextEntityType.assign(line, size_t(length));
@@ -161,6 +193,7 @@ int CMap_DXF::Import()
     // The last entity is reported when the next one starts: a file cut short gets one.
     if (!failed)
     {
+        FinishDirect();
         buffer.Set(0, "EOF", 3);
         groups.clear();
         try

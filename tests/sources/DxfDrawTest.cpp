@@ -125,3 +125,17 @@ TEST(DxfDraw, AHiddenLayerOrOneWithoutConverterDrawsNothing)
     QPainter p(&img);
     fresh.DrawAll(&p, 0);
 }
+
+TEST(DxfDraw, ALineEnteringFromOffTheViewKeepsItsSlope)
+{
+    // From client (-3.5, 0.5) to (4.5, 4.5): the vertex off the view rounds down to -4, not
+    // towards zero, so the line climbs one row every two columns from there.
+    Drawn d(Drawing(Line(-4, 100, 4, 96, 1)));
+    const auto red = [&](int column, int row) { return (d.image.pixel(column, row) & 0xFFFFFF) == kRed; };
+    EXPECT_TRUE(red(0, 2));
+    EXPECT_TRUE(red(1, 3));
+    EXPECT_FALSE(red(1, 2));
+    EXPECT_TRUE(red(2, 3));
+    EXPECT_TRUE(red(3, 4));
+    EXPECT_FALSE(red(3, 3));
+}

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <thread>
@@ -235,6 +237,12 @@ TEST_F(DxfSource, DeclaredCountsBeyondTheFileDoNotReachDxflib)
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[1].size(), 2u); // the LWPOLYLINE's two real vertices
     EXPECT_EQ(lines[3].back().y, 8.0);
+
+    // NUL bytes after the type end it for dxflib, so the entity is a SPLINE and clamped as one.
+    const QByteArray nulType = G({{0, QByteArray("SPLINE\r\0\0\0", 10)}, {8, "0"}, {71, "1"}, {73, "2147483647"},
+                                  {10, "0"}, {20, "0"}, {10, "1"}, {20, "1"}});
+    ASSERT_EQ(Open(Drawing(nulType + Line(7, 7, 8, 8))), 1);
+    EXPECT_EQ(AllLines(dxf).back().back().y, 8.0);
 }
 
 TEST_F(DxfSource, SplinesFollowTheirControlPointsOrTheirFitPoints)
@@ -367,4 +375,94 @@ TEST_F(DxfSource, ReportsProgressAndStopsFromAnotherThread)
     stopper.join();
     EXPECT_GT(dxf.GetPrimitiveCount(), 0);
     EXPECT_LT(dxf.GetPrimitiveCount(), 400000);
+}
+
+namespace
+{
+// Everything a drawing holds, written out exactly, for comparing two imports.
+std::string Snapshot(const CMap_DXF& dxf)
+{
+    std::string out;
+    const auto num = [&](double v) { out += QByteArray::number(v, 'g', 17).toStdString() + ' '; };
+    for (const auto& layer : dxf.GetLayers())
+    {
+        out += "colour " + std::to_string(layer->GetLayerName()) + '\n';
+        for (const auto& l : layer->Lines())
+        {
+            out += "line ";
+            for (const CVector& p : l) num(p.x), num(p.y);
+            out += '\n';
+        }
+        for (const auto& p : layer->Planes())
+        {
+            out += "plane ";
+            for (const CVector& v : p.Points()) num(v.x), num(v.y);
+            out += '\n';
+        }
+        for (const auto& e : layer->Ellipses())
+            out += "circle ", num(e.GetCenter().x), num(e.GetCenter().y), num(e.GetRadiusX()), out += '\n';
+        for (const auto& t : layer->Texts())
+            out += "text " + t.GetText().toStdString() + ' ', num(t.GetPos().x), num(t.GetPos().y), num(t.GetAngle()), out += '\n';
+        for (const auto& p : layer->Points()) out += "point ", num(p.GetPoint().x), num(p.GetPoint().y), out += '\n';
+    }
+    return out;
+}
+
+// The drawing imported with the common entities read directly and with dxflib reading all.
+std::pair<std::string, std::string> BothWays(const QString& path)
+{
+    std::string snapshots[2];
+    for (int direct = 0; direct < 2; ++direct)
+    {
+        CMap_DXF dxf;
+        dxf.SetDirectReading(direct == 1);
+        MapConfigItem item = dxf.GetMapItem();
+        item.FullPathName = path;
+        dxf.SetMapItem(item);
+        const int opened = dxf.Open();
+        snapshots[direct] = std::to_string(opened) + '\n' + Snapshot(dxf);
+    }
+    return {snapshots[0], snapshots[1]};
+}
+} // namespace
+
+TEST_F(DxfSource, EntitiesReadDirectlyComeOutAsDxflibMakesThem)
+{
+    // Colours by layer, by block and given; a mirrored extrusion (and a tilted one with an
+    // elevation); numbers written with commas, signs, exponents and not at all; an LWPOLYLINE
+    // with more vertices than it declares; an old-style POLYLINE ended by the LINE after it.
+    const QByteArray mirrored = G({{210, "0"}, {220, "0"}, {230, "-1"}});
+    const QByteArray entities =
+        Line(1, 2, 30, 40, 256, "Walls") + Line(-5, 0, 5, 0, 3) +
+        G({{0, "LINE"}, {8, "Walls"}, {10, "1,5"}, {20, "+2e1"}, {30, "7"}, {11, "abc"}, {21, "-3.25E+00x"}}) +
+        G({{0, "ARC"}, {8, "0"}, {62, "5"}, {10, "10"}, {20, "20"}, {40, "7.5"}, {50, "300"}, {51, "45"}}) + mirrored +
+        G({{0, "CIRCLE"}, {8, "Walls"}, {10, "50"}, {20, "60"}, {30, "2"}, {40, "4"}}) + mirrored +
+        G({{0, "CIRCLE"}, {8, "0"}, {62, "0"}, {10, "1"}, {20, "1"}, {40, "1e400"}}) +
+        LwPolyline({{{0, 0, 0.5}}, {{10, 0, -1}}, {{10, 10, 0}}, {{0, 10, 0.25}}}, true, 4) +
+        G({{0, "LWPOLYLINE"}, {8, "Walls"}, {90, "2"}, {70, "0"}, {38, "12"}, {10, "1"}, {20, "1"}, {42, "0.3"},
+           {10, "9"}, {20, "2"}, {10, "20"}, {20, "20"}, {210, "0.6"}, {220, "0"}, {230, "0.8"}}) +
+        G({{0, "ARC"}, {8, "0"}, {10, "3"}, {20, "4"}, {30, "5"}, {40, "2"}, {50, "10"}, {51, "200"}, {210, "0"},
+           {220, "0.28"}, {230, "0.96"}}) +
+        G({{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {70, "0"}, {0, "VERTEX"}, {8, "0"}, {10, "20"}, {20, "0"}, {42, "1"},
+           {0, "VERTEX"}, {8, "0"}, {10, "30"}, {20, "0"}}) +
+        Line(0, 0, 1, 1, 6) + G({{0, "TEXT"}, {8, "0"}, {10, "3"}, {20, "4"}, {40, "2"}, {1, "K1"}}) +
+        Line(2, 2, 3, 3) + Insert("B", 100, 100, 30, 2) + Insert("B", -100, 0, 0, 256);
+    const QByteArray blocks = Block("B", Line(0, 0, 10, 0, 0) + Line(0, 0, 0, 10, 256, "Walls") +
+                                             G({{0, "ARC"}, {8, "0"}, {10, "0"}, {20, "0"}, {40, "3"}, {50, "0"}, {51, "90"}}) +
+                                             LwPolyline({{{0, 0, 1}}, {{4, 0, 0}}}));
+    ASSERT_TRUE(Write(Path(), Drawing(entities, blocks, Layer("Walls", 1))));
+    const auto [byDxflib, direct] = BothWays(Path());
+    EXPECT_EQ(direct, byDxflib);
+    EXPECT_GT(std::count(direct.begin(), direct.end(), '\n'), 15);
+}
+
+TEST(DxfRealFilesBothWays, EntitiesReadDirectlyComeOutAsDxflibMakesThem)
+{
+    const QDir shared(QStringLiteral(TESVANE_SOURCE_DIR "/../shared/data/dxf"));
+    if (!shared.exists()) GTEST_SKIP() << "no shared test data";
+    for (const QString& name : shared.entryList({QStringLiteral("*.dxf")}))
+    {
+        const auto [byDxflib, direct] = BothWays(shared.filePath(name));
+        EXPECT_EQ(direct, byDxflib) << name.toStdString();
+    }
 }

@@ -193,3 +193,43 @@ TEST(RedlineCli, PolygonTableAndMistakes)
     r = Redline({row.path, "--polygon", row.dir.filePath("none.wkt"), "-o", out});
     EXPECT_EQ(r.code, 2);
 }
+
+TEST(RedlineCli, ARouteInAnotherSystemIsConvertedThroughItsFile)
+{
+    // The parcels are in the Beijing 1954 3-degree zone 38 grid, whose eastings carry the zone
+    // number; the route is in the plain 114E grid of examples/coord. Only through --cs does the
+    // corridor land on the parcels, and the translation must keep its area to the millimetre.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("zone38.shp");
+    ASSERT_TRUE(WriteShapefile(path, wkbPolygon, {{"名称", OFTString}},
+                               {{Square(38498000, 3400500, 5000), {"全线"}}, {Square(498000, 3400500, 5000), {"错位"}}}));
+    {
+        QFile prj(dir.filePath("zone38.prj"));
+        ASSERT_TRUE(prj.open(QIODevice::WriteOnly));
+        prj.write("PROJCS[\"Beijing_1954_3_Degree_GK_Zone_38\",GEOGCS[\"GCS_Beijing_1954\",DATUM[\"D_Beijing_1954\","
+                  "SPHEROID[\"Krasovsky_1940\",6378245.0,298.3]],PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\","
+                  "0.0174532925199433]],PROJECTION[\"Gauss_Kruger\"],PARAMETER[\"False_Easting\",38500000.0],"
+                  "PARAMETER[\"False_Northing\",0.0],PARAMETER[\"Central_Meridian\",114.0],PARAMETER[\"Scale_Factor\","
+                  "1.0],PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"Meter\",1.0]]");
+    }
+    const QString cs = QStringLiteral(TESVANE_SOURCE_DIR "/examples/coord/beijing54_114.xml");
+    const QString out = dir.filePath("out.csv");
+    CliResult r = Redline({kRoute, path, "--left", "0", "--right", "10", "--from", "12345.678", "--to", "12745.678",
+                           "--cs", cs, "-o", out});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    QStringList lines = ReadText(out).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << ReadText(out).toStdString();
+    EXPECT_TRUE(lines[1].startsWith("全线,")) << lines[1].toStdString();
+    EXPECT_NEAR(lines[2].section(',', 1).toDouble(), 4000.0, 0.01);
+
+    // Taken as the parcels' own grid, the same corridor lies on the parcel with the plain eastings.
+    r = Redline({kRoute, path, "--left", "0", "--right", "10", "--from", "12345.678", "--to", "12745.678", "-o", out});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    lines = ReadText(out).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[1].startsWith("错位,")) << lines[1].toStdString();
+
+    r = Redline({kRoute, path, "--left", "5", "--right", "5", "--cs", dir.filePath("none.xml"), "-o", out});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("cannot read the coordinate system file")) << r.err.toStdString();
+}
