@@ -344,7 +344,8 @@ void CRouteShell::ExportStakes()
         return;
     }
     m_Map.WaitForDrawing();
-    if (Road().Export(path, options.interval, options.offset, options.mode))
+    if (Road().Export(path, options.interval, options.offset, options.mode,
+                      options.layout == 1 ? StakeLayout::Field : StakeLayout::StakeFile))
         ShowMessage(QStringLiteral("边桩坐标导出完毕！"), QuestionCaption(), MessageKind::Information);
     else
         Warn(QStringLiteral("线路计算错误，不能导出边桩坐标！"));
