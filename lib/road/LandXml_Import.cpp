@@ -203,6 +203,14 @@ public:
         return probe.Compute() ? probe.m_EndBearing : m_records.back().m_StartBearing;
     }
     int LastIndex() const { return static_cast<int>(m_route.m_Elements.size()) - 1; }
+    const CRoadElement& Record(int index) const { return m_records[static_cast<size_t>(index)]; }
+    // Every end within the range of survey grids (false offsets included).
+    bool StaysOnTheGrid() const
+    {
+        for (const CRoadElement& r : m_records)
+            if (!(std::fabs(r.m_EndX) < 1e9) || !(std::fabs(r.m_EndY) < 1e9)) return false;
+        return true;
+    }
     bool Failed() const { return m_failed; }
 
 private:
@@ -383,8 +391,9 @@ LandXmlImportResult ImportLandXmlAlignment(const LandXmlAlignment& alignment, co
         builder.Start(first.start.north, first.start.east);
     else
     {
-        // The model starts with a straight: a lead-in that ends exactly at the file's start.
-        route.m_StartMileage -= kConnector;
+        // The model starts with a straight: a lead-in that ends exactly at the file's start. The
+        // stations after it are 0.01 mm higher: a route file keeps its start station to the
+        // millimetre only, so moving the start back by the lead-in would be lost on saving.
         builder.Start(first.start.north - kConnector * std::cos(*firstBearing),
                       first.start.east - kConnector * std::sin(*firstBearing));
         builder.StraightTo(*firstBearing, nullptr, kConnector);
@@ -496,6 +505,29 @@ LandXmlImportResult ImportLandXmlAlignment(const LandXmlAlignment& alignment, co
     if (builder.Failed())
     {
         result.error = QStringLiteral("the alignment's elements cannot be computed as a route");
+        return result;
+    }
+    // The model computes clothoids by series that hold for the turns of roads; a spiral it cannot
+    // follow (a coil of many turns, lengths that do not fit the coordinates) shows in its chord,
+    // which no drift before it changes.
+    for (size_t i = 0; i < n; ++i)
+    {
+        const int k = result.routeIndexOfEnd[i];
+        if (elements[i].kind != LandXmlElement::Spiral || k < 0) continue;
+        const CRoadElement& r = builder.Record(k);
+        const double chord = std::hypot(r.m_EndX - r.m_StartX, r.m_EndY - r.m_StartY);
+        const double fileChord = Distance(elements[i].start, elements[i].end);
+        if (!(std::fabs(chord - fileChord) <= 0.05 + 1e-3 * measured[i].length))
+        {
+            result.error = QStringLiteral("%1: a clothoid of this length and these radii does not reach its End "
+                                          "(chord %2 instead of %3)")
+                               .arg(At(elements[i], measured[i]), Meters(chord), Meters(fileChord));
+            return result;
+        }
+    }
+    if (!builder.StaysOnTheGrid())
+    {
+        result.error = QStringLiteral("the route computed from the alignment leaves the range of survey coordinates");
         return result;
     }
     result.ok = true;
