@@ -52,7 +52,9 @@ bool SaveExportOptions(const QString& configDir, const ExportOptions& options)
     cfg.AddChild(QStringLiteral("CalculateMode"), options.mode);
     cfg.AddChild(QStringLiteral("Interval"), DistanceText(options.interval));
     cfg.AddChild(QStringLiteral("OffsetDistance"), DistanceText(options.offset));
-    cfg.AddChild(QStringLiteral("Layout"), options.layout);
+    // Only a layout other than the stake file's own is written, so that files stay as earlier
+    // versions wrote them unless the user chose the field layout.
+    if (options.layout == 1) cfg.AddChild(QStringLiteral("Layout"), options.layout);
     return cfg.Save(ExportOptionsPath(configDir));
 }
 
