@@ -2,6 +2,7 @@
 // sources.
 
 #include "DxfTestUtil.h"
+#include "SourcesTestUtil.h"
 #include "common/FileBytes.h"
 
 #include "road/CRoadDesign.h"
@@ -165,4 +166,43 @@ TEST_F(RouteExchange, FieldLayoutReadsBackAtTheSameCoordinates)
     // The stake file's own layout is still what validation reads.
     EXPECT_EQ(model.ValidateCalculate(own), 1);
     EXPECT_FALSE(ReadBytes(own + QStringLiteral("_Validate.txt")).contains("CalFailed"));
+}
+
+TEST(RouteExchangeCli, CommandsWriteAndRefuseWithClearMessages)
+{
+    using sourcestest::RunCli;
+    QTemporaryDir dir;
+    const QString xml = QStringLiteral(TESVANE_SOURCE_DIR "/tests/data/landxml/aplitop_mdt8_UT-Alignment-Aplitop-1.xml");
+    const QString route = dir.filePath(QStringLiteral("imported.RE"));
+
+    auto r = RunCli({"landxml", "import", xml, "--list"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Horizontal\tlength 507.067 m\t15 elements\tstart station 0.000"))) << r.out.toStdString();
+
+    r = RunCli({"landxml", "import", xml, route});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_NE(r.out.indexOf(QStringLiteral("largest end deviation 0.0000")), -1) << r.out.toStdString();
+    r = RunCli({"landxml", "import", xml, route, "--alignment", "nope"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.indexOf(QStringLiteral("\"Horizontal\"")), -1) << r.err.toStdString();
+    r = RunCli({"landxml", "import", dir.filePath(QStringLiteral("missing.xml")), route});
+    EXPECT_EQ(r.code, 2);
+
+    const QString out = dir.filePath(QStringLiteral("back.xml"));
+    r = RunCli({"landxml", "export", route, out});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, out + QStringLiteral(": alignment \"Horizontal\", 15 elements\n"));
+
+    r = RunCli({"dxf", route, dir.filePath(QStringLiteral("a.dxf")), "--offsets", "-3.5,3.5"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_NE(r.out.indexOf(QStringLiteral("4 lines, 4 arcs, 37 polylines")), -1) << r.out.toStdString();
+    r = RunCli({"dxf", route, dir.filePath(QStringLiteral("b.dxf")), "--offsets", "3.5,wide"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.indexOf(QStringLiteral("\"wide\"")), -1);
+
+    r = RunCli({"stakes", route, dir.filePath(QStringLiteral("s.dat")), "--layout", "field"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    r = RunCli({"stakes", route, dir.filePath(QStringLiteral("t.dat")), "--layout", "csv"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.indexOf(QStringLiteral("stake or field")), -1);
 }
