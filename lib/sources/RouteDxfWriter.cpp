@@ -91,7 +91,8 @@ bool RouteEntities(const CRoadDesign& model, const RouteDxfOptions& options, std
         if (r.m_Kind == CRoadElement::Straight)
         {
             e.kind = Entity::Line;
-            e.vertices = {{r.m_StartY, r.m_StartX}, {r.m_EndY, r.m_EndX}};
+            e.vertices.push_back({r.m_StartY, r.m_StartX});
+            e.vertices.push_back({r.m_EndY, r.m_EndX});
         }
         else if (r.m_Kind == CRoadElement::CircularCurve)
         {
@@ -102,7 +103,7 @@ bool RouteEntities(const CRoadDesign& model, const RouteDxfOptions& options, std
             const double a = DegreesFromEast(r.m_StartX - c.north, r.m_StartY - c.east);
             const double b = DegreesFromEast(r.m_EndX - c.north, r.m_EndY - c.east);
             e.kind = Entity::Arc;
-            e.vertices = {c};
+            e.vertices.push_back(c);
             e.radius = radius;
             // DXF arcs run counter-clockwise: a right turn is drawn from its end to its start.
             e.angle1 = side > 0 ? b : a;
@@ -130,7 +131,7 @@ bool RouteEntities(const CRoadDesign& model, const RouteDxfOptions& options, std
         Entity point;
         point.kind = Entity::Point;
         point.layer = kMain;
-        point.vertices = {{p.y, p.x}};
+        point.vertices.push_back({p.y, p.x});
         Entity text = point;
         text.kind = Entity::Text;
         text.text = ToAnsi(p.name + QLatin1Char(' ') + p.note).toStdString();
@@ -158,7 +159,7 @@ bool StakeEntities(const QString& path, std::vector<Entity>& out, QString& error
         Entity point;
         point.kind = Entity::Point;
         point.layer = kStakes;
-        point.vertices = {{p->GetPoint().y, p->GetPoint().x}};
+        point.vertices.push_back({p->GetPoint().y, p->GetPoint().x});
         Entity text = point;
         text.kind = Entity::Text;
         text.text = ToAnsi(p->GetPointName()).toStdString();
