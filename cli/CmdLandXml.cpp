@@ -73,6 +73,7 @@ int Import(QStringList args)
         return unreadable ? UsageError(QStringLiteral("%1: %2").arg(in, error))
                           : Failure(QStringLiteral("%1: %2").arg(in, error) + held.Reason());
     }
+    held.Show(); // nothing failed: whatever the route checks said still reaches the user
     for (const QString& n : import.result.notes) Out(QStringLiteral("%1: note: %2\n").arg(in, n));
     if (!route.LibraryFile_Save(out))
         return Failure(QStringLiteral("%1: cannot be written").arg(QDir::toNativeSeparators(out)));
