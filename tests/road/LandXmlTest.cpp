@@ -324,3 +324,30 @@ TEST(LandXmlImport, TinyElementsTakeTheirDirectionFromTheirNeighbours)
     EXPECT_NEAR(last.m_EndX, 200.0, 1e-6);
     EXPECT_NEAR(last.m_EndY, 0.0002, 1e-3);
 }
+
+TEST(LandXmlImport, ASpiralEndingInAnotherRadiusThanItsArcGetsAConnector)
+{
+    CRoadDesign_Element route = HighwayRoute();
+    CRoadDesign model;
+    ASSERT_TRUE(Compute(route, model));
+    QString text = LandXmlTextOfRoute(model);
+    const QString written = QStringLiteral("radiusEnd=\"800.00000000\"");
+    ASSERT_TRUE(text.contains(written));
+    text.replace(text.indexOf(written), written.size(), QStringLiteral("radiusEnd=\"700\""));
+
+    CRoadDesign_Element imported;
+    const LandXmlImportResult result = ImportText(text, imported);
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    // The edited spiral no longer fits its coordinates: the straights after it absorb the drift.
+    const QStringList connectors = result.notes.filter(QStringLiteral("connector"));
+    ASSERT_EQ(connectors.size(), 1) << result.notes.join(QLatin1Char('\n')).toStdString();
+    EXPECT_NE(connectors[0].indexOf(QStringLiteral("radius 700.0000")), -1) << connectors[0].toStdString();
+    // Point, straight, spiral, the connector, then the arc of 800 m as written.
+    ASSERT_GT(imported.m_Elements.size(), 5u);
+    EXPECT_EQ(imported.m_Elements[3].type, 3);
+    EXPECT_DOUBLE_EQ(imported.m_Elements[3].radius, 700.0);
+    EXPECT_NEAR(imported.m_Elements[4].radius, 800.0, 1e-6);
+    CRoadDesign back;
+    ASSERT_TRUE(Compute(imported, back));
+    EXPECT_NEAR(back.m_RoadElements[2].m_EndRadius, 700.0, 1e-9);
+}
