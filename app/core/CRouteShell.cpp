@@ -348,7 +348,8 @@ void CRouteShell::ExportStakes()
         return;
     }
     m_Map.WaitForDrawing();
-    if (Road().Export(path, options.interval, options.offset, options.mode))
+    if (Road().Export(path, options.interval, options.offset, options.mode,
+                      options.layout == 1 ? StakeLayout::Field : StakeLayout::StakeFile))
     {
         m_LastStakeFile = path;
         ShowMessage(QStringLiteral("边桩坐标导出完毕！"), QuestionCaption(), MessageKind::Information);

@@ -9,6 +9,8 @@
 
 #include <QString>
 
+struct LandXmlAlignment;
+
 // The route commands of the main window (New, Open, Save, Properties, Apply, Export, the save
 // prompt on closing) without any widget: it owns the map manager, the road layer with the route
 // being shown, the route record and both route lists, and talks to the user through IRouteUser.
@@ -37,6 +39,12 @@ public:
     bool CloseRoute();
     void EditProperties();
     void ExportStakes();
+    // 导入 LandXML: one alignment of a LandXML file becomes an element route file, then opens.
+    void ImportLandXml();
+    // The same without dialogs; true when the route was written, opened and computed.
+    bool ImportLandXmlAlignmentTo(const LandXmlAlignment& alignment, const QString& routePath);
+    // The computed route as a DXF drawing (centre line and main points).
+    void ExportDxf();
     // The lists' Apply buttons: apply, then load the curve exchange file into the view.
     bool ApplyElements();
     bool ApplyCrossPoints();

@@ -39,6 +39,10 @@ void ReadExportOptions(const QString& configDir, ExportOptions& options)
     cfg.ReadChild(QStringLiteral("Interval"), options.interval, LeadingNumber);
     cfg.RewindChildren();
     cfg.ReadChild(QStringLiteral("OffsetDistance"), options.offset, LeadingNumber);
+    // Files of earlier versions have no layout: they keep the stake file's own.
+    cfg.RewindChildren();
+    cfg.ReadChild(QStringLiteral("Layout"), options.layout, LeadingInteger);
+    if (options.layout != 1) options.layout = 0;
 }
 
 bool SaveExportOptions(const QString& configDir, const ExportOptions& options)
@@ -48,6 +52,9 @@ bool SaveExportOptions(const QString& configDir, const ExportOptions& options)
     cfg.AddChild(QStringLiteral("CalculateMode"), options.mode);
     cfg.AddChild(QStringLiteral("Interval"), DistanceText(options.interval));
     cfg.AddChild(QStringLiteral("OffsetDistance"), DistanceText(options.offset));
+    // Only a layout other than the stake file's own is written, so that files stay as earlier
+    // versions wrote them unless the user chose the field layout.
+    if (options.layout == 1) cfg.AddChild(QStringLiteral("Layout"), options.layout);
     return cfg.Save(ExportOptionsPath(configDir));
 }
 

@@ -4,6 +4,7 @@
 #include "platform/MessageSink.h"
 
 #include <QString>
+#include <QStringList>
 
 // The answers to the save prompt.
 enum class SaveChoice
@@ -25,6 +26,13 @@ public:
     virtual QString ChooseSaveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                                    bool confirmOverwrite) = 0;
     virtual QString ChooseOpenFile(const QString& title, const QString& filter) = 0;
+    // One of several items (alignments of a LandXML file); -1 when the user cancelled. Without a
+    // person to ask, the first.
+    virtual int ChooseItem(const QString& title, const QString& label, const QStringList& items)
+    {
+        (void)title, (void)label;
+        return items.isEmpty() ? -1 : 0;
+    }
     // The property dialog; false on Cancel.
     virtual bool EditProperties(RouteProperties& properties, bool modeChangeable) = 0;
     // The export dialog. Its OK button must pass through AcceptExportOptions (which refuses a bad

@@ -28,6 +28,7 @@ struct ExportOptions
     int mode = 0;           // 0 stakes at whole multiples of the interval, 1 every interval from the start
     double interval = 50.0; // metres
     double offset = 0.0;    // metres, negative to the left of the centre line
+    int layout = 0;         // 0 the stake file's own lines, 1 the field layout name,code,east,north,height
 };
 
 // One row of a route list: the row image (-1 none), the column texts, whether the computed columns

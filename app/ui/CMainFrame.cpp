@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -44,6 +45,9 @@ enum CommandId
     IdProperties = 32807,
     IdExport = 32806,
     IdExit = 57665,
+    // Exchange with other programs.
+    IdImportLandXml = 32850,
+    IdExportDxf = 32851,
     IdZoomIn = 32787,
     IdZoomOut = 32788,
     IdFullExtent = 32790,
@@ -253,6 +257,11 @@ void CMainFrame::CreateMenus()
     AddCommand(route, IdProperties, QStringLiteral("属性(&P)"), QStringLiteral("查看更改线路属性\n属性"),
                QStringLiteral("properties"));
     AddCommand(route, IdExport, QStringLiteral("导出(&E)"), QStringLiteral("导出中桩边桩\n导出"), QStringLiteral("export"));
+    // Exchange with other programs.
+    AddCommand(route, IdExportDxf, QStringLiteral("导出 DXF(&D)..."), QStringLiteral("导出线路图形到 DXF 文件\n导出 DXF"),
+               QString());
+    AddCommand(route, IdImportLandXml, QStringLiteral("导入 LandXML(&L)..."),
+               QStringLiteral("从 LandXML 文件导入线形\n导入 LandXML"), QString());
     route->addSeparator();
     AddCommand(route, IdExit, QStringLiteral("退出(&X)"), QStringLiteral("退出应用程序；提示保存文档\n退出"), QString());
 
@@ -320,6 +329,8 @@ void CMainFrame::CreateMenus()
         m_Shell->ExportStakes();
         OfferStakeLayer();
     });
+    connect(Action(IdExportDxf), &QAction::triggered, this, [this] { m_Shell->ExportDxf(); });
+    connect(Action(IdImportLandXml), &QAction::triggered, this, [this] { m_Shell->ImportLandXml(); });
     connect(Action(IdExit), &QAction::triggered, this, &QWidget::close);
     // The map tools stay active after their first use: they are checked while active, one at a
     // time, and none once a tool hands back.
@@ -390,6 +401,13 @@ QString CMainFrame::ChooseSaveFile(const QString& title, const QString& filter, 
 QString CMainFrame::ChooseOpenFile(const QString& title, const QString& filter)
 {
     return QFileDialog::getOpenFileName(this, title, QString(), filter);
+}
+
+int CMainFrame::ChooseItem(const QString& title, const QString& label, const QStringList& items)
+{
+    bool ok = false;
+    const QString item = QInputDialog::getItem(this, title, label, items, 0, false, &ok);
+    return ok ? static_cast<int>(items.indexOf(item)) : -1;
 }
 
 bool CMainFrame::EditProperties(RouteProperties& properties, bool modeChangeable)

@@ -65,6 +65,7 @@ public:
     QString ChooseSaveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                            bool confirmOverwrite) override;
     QString ChooseOpenFile(const QString& title, const QString& filter) override;
+    int ChooseItem(const QString& title, const QString& label, const QStringList& items) override;
     bool EditProperties(RouteProperties& properties, bool modeChangeable) override;
     bool EditExportOptions(ExportOptions& options, const QString& configDir) override;
     void ShowModeTab(RouteMode mode) override;

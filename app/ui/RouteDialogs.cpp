@@ -8,6 +8,7 @@
 #include "road/CRoadDesign_CrossPoint.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -316,6 +317,12 @@ CExportDlg::CExportDlg(const ExportOptions& options, const QString& configDir, Q
     offsetRow->addWidget(m_Offset);
     offsetRow->addWidget(new QLabel(QStringLiteral("(左负右正)"), box));
     inner->addRow(QStringLiteral("偏离距离(米):"), offsetRow);
+    m_Layout = new QComboBox(box);
+    m_Layout->setObjectName(QStringLiteral("layout"));
+    m_Layout->addItem(QStringLiteral("边桩文件 (点名,X,Y,H,里程,方位角)"));
+    m_Layout->addItem(QStringLiteral("外业手簿 (点名,编码,东,北,高)"));
+    m_Layout->setCurrentIndex(options.layout == 1 ? 1 : 0);
+    inner->addRow(QStringLiteral("文件格式:"), m_Layout);
     m_Form->addRow(box);
 
     (options.mode == 1 ? m_EveryInterval : m_WholeStations)->setChecked(true);
@@ -329,6 +336,7 @@ bool CExportDlg::Exchange()
 {
     ExportOptions o = m_Options;
     o.mode = m_EveryInterval->isChecked() ? 1 : 0;
+    o.layout = m_Layout->currentIndex() == 1 ? 1 : 0;
     if (!ReadNumber(m_Interval, o.interval) || !ReadNumber(m_Offset, o.offset)) return false;
     if (!AcceptExportOptions(m_ConfigDir, o))
     {

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QButtonGroup;
+class QComboBox;
 class QDialogButtonBox;
 class QFormLayout;
 class QLineEdit;
@@ -139,7 +140,7 @@ private:
     QRadioButton *m_ElementMode, *m_CrossPointMode;
 };
 
-// "导出边桩文件": stake mode, interval and offset, kept in "RoadExport.cfg".
+// "导出边桩文件": stake mode, interval, offset and line layout, kept in "RoadExport.cfg".
 class CExportDlg : public CFieldDialog
 {
     Q_OBJECT
@@ -154,6 +155,7 @@ private:
     QString m_ConfigDir;
     QRadioButton *m_WholeStations, *m_EveryInterval;
     QLineEdit *m_Interval, *m_Offset;
+    QComboBox* m_Layout;
 };
 
 // "关于 Veylor".

@@ -36,6 +36,14 @@ struct RoadCoordinate
     double azimuth = 0.0; // radians
 };
 
+// The line layout of a stake file.
+enum class StakeLayout
+{
+    StakeFile, // name,x,y,h,station,bearing: the program's own, which ValidateCalculate reads
+    Field      // name,code,east,north,height for total stations and GNSS controllers; the code
+               // carries the station as K<km>+<metres> ("K1+234.5000")
+};
+
 // How a walk over the stakes of an export ended.
 enum class StakeWalk
 {
@@ -66,7 +74,8 @@ public:
                         double nearStation) const;
     // Writes the stake file: one line per record of Stakes. The lines before an interruption are
     // written and 0 is returned; a refused export writes nothing.
-    int Export(const QString& path, double interval, double offset, int mode);
+    int Export(const QString& path, double interval, double offset, int mode,
+               StakeLayout layout = StakeLayout::StakeFile);
     // The stakes of an export in file order: each element's start with its main-point label, the
     // middle of each circular curve (QZ), a numbered stake every `interval` metres (mode 0 at whole
     // multiples of it, 1 counted from the start station), and the end (ZD), all at `offset` from

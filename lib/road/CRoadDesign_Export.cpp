@@ -7,6 +7,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -85,14 +86,47 @@ private:
     std::string m_digits;
 };
 
-// The text of a stake file: name,x,y,h,station,bearing (packed degrees.minutes-seconds).
+// The station as field controllers show it: K<kilometres>+<metres with 4 decimals>. Rounded
+// once as a whole, so that 999.99996 m reads K1+000.0000 and never K0+1000.0000.
+void AppendStationCode(std::string& out, double station)
+{
+    const double tenths = std::round(std::fabs(station) * 10000.0);
+    out.push_back('K');
+    if (!(tenths < 9.0e18))
+    {
+        AppendFixedAsPrintf(out, station, 4); // beyond any road; still a readable number
+        return;
+    }
+    const long long t = static_cast<long long>(tenths);
+    if (station < 0.0 && t > 0) out.push_back('-');
+    char buffer[48];
+    const int n = std::snprintf(buffer, sizeof buffer, "%lld+%03lld.%04lld", t / 10000000, (t / 10000) % 1000, t % 10000);
+    out.append(buffer, static_cast<size_t>(n));
+}
+
+// The text of a stake file: name,x,y,h,station,bearing (packed degrees.minutes-seconds), or in the
+// field layout name,code,east,north,height.
 class StakeWriter
 {
 public:
-    explicit StakeWriter(size_t expectedLines) { m_text.reserve(expectedLines * 72 + 256); }
+    StakeWriter(size_t expectedLines, StakeLayout layout) : m_layout(layout) { m_text.reserve(expectedLines * 72 + 256); }
 
     void Add(const RoadCoordinate& r)
     {
+        if (m_layout == StakeLayout::Field)
+        {
+            AppendLatin1(r.name);
+            m_text.push_back(',');
+            AppendStationCode(m_text, r.mileage);
+            m_text.push_back(',');
+            AppendFixedAsPrintf(m_text, r.y, 4);
+            m_text.push_back(',');
+            AppendFixedAsPrintf(m_text, r.x, 4);
+            m_text.push_back(',');
+            AppendFixedAsPrintf(m_text, r.h, 4);
+            m_text.append("\r\n");
+            return;
+        }
         AppendLatin1(r.name); // labels and stake numbers are plain ASCII
         m_text.push_back(',');
         AppendFixedAsPrintf(m_text, r.x, 4);
@@ -122,6 +156,7 @@ private:
         for (const QChar c : text) m_text.push_back(c.unicode() < 0x100 ? static_cast<char>(c.unicode()) : '?');
     }
 
+    StakeLayout m_layout;
     std::string m_text;
 };
 
@@ -135,12 +170,13 @@ bool PointAt(const CRoadElement& record, double station, double offset, double& 
 }
 } // namespace
 
-int CRoadDesign::Export(const QString& path, double interval, double offset, int mode)
+int CRoadDesign::Export(const QString& path, double interval, double offset, int mode, StakeLayout layout)
 {
     if (path.isEmpty()) return 0;
     const double expected = ExpectedStakes(m_RoadElements, interval);
     StakeWriter writer(expected >= 0.0 && expected <= kMaxStakes ? static_cast<size_t>(expected) + 4 * m_RoadElements.size()
-                                                                  : 0);
+                                                                  : 0,
+                       layout);
     const StakeWalk walk = Stakes(interval, offset, mode, [&writer](const RoadCoordinate& r) { writer.Add(r); });
     if (walk == StakeWalk::Refused) return 0;
     // As before, the points up to a failure are written and the failure is reported.

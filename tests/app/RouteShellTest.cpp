@@ -979,4 +979,57 @@ TEST_F(RouteShellTest, RowsAndStretchesOfTheRouteFindEachOther)
     shell->m_ElementList.Remove(2);
     EXPECT_FALSE(RowSpan(*shell, 2).valid);
     EXPECT_EQ(RowAtStation(*shell, third.m_StartStation), -1);
+
+TEST_F(RouteShellTest, FieldLayoutIsRememberedOnlyWhenChosen)
+{
+    ASSERT_TRUE(shell->OpenRoutePath(Copy("element-ramp.RE")));
+    user.saveFile = dir.filePath(QStringLiteral("field.dat"));
+    ExportOptions field{0, 20.0, 0.0};
+    field.layout = 1;
+    user.exportAttempts = {field};
+    shell->ExportStakes();
+    QString stakes;
+    ASSERT_TRUE(ReadAnsiTextFile(user.saveFile, stakes));
+    const QStringList first = stakes.section(QStringLiteral("\r\n"), 0, 0).split(QLatin1Char(','));
+    ASSERT_EQ(first.size(), 5) << stakes.left(200).toStdString();
+    EXPECT_TRUE(first[1].startsWith(QLatin1Char('K'))) << first[1].toStdString();
+
+    ExportOptions next;
+    ReadExportOptions(config, next);
+    EXPECT_EQ(next.layout, 1);
+    // Going back to the stake file's own layout writes the file as earlier versions did, and a
+    // file without the element reads as that layout.
+    ASSERT_TRUE(SaveExportOptions(config, ExportOptions{0, 20.0, 0.0}));
+    QFile cfg(ExportOptionsPath(config));
+    ASSERT_TRUE(cfg.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(cfg.readAll().contains("Layout"));
+    ExportOptions fresh;
+    ReadExportOptions(config, fresh);
+    EXPECT_EQ(fresh.layout, 0);
+}
+
+TEST_F(RouteShellTest, LandXmlImportOpensTheRouteAndDxfExportWritesIt)
+{
+    user.openFile = QStringLiteral(TESVANE_SOURCE_DIR "/tests/data/landxml/aplitop_mdt8_UT-Alignment-Aplitop-1.xml");
+    user.saveFile = dir.filePath(QStringLiteral("imported.RE"));
+    shell->ImportLandXml();
+    ASSERT_TRUE(shell->Road().IsLoad()) << user.Texts().join('\n').toStdString();
+    EXPECT_EQ(shell->m_Record.path, user.saveFile);
+    ASSERT_FALSE(user.messages.empty());
+    EXPECT_TRUE(user.messages.back().text.startsWith(QStringLiteral("已导入线形“Horizontal”"))) << user.Texts().join('\n').toStdString();
+
+    user.messages.clear();
+    user.saveFile = dir.filePath(QStringLiteral("route.dxf"));
+    shell->ExportDxf();
+    EXPECT_EQ(user.Texts(), QStringList{QStringLiteral("DXF 导出完毕！")});
+    EXPECT_TRUE(QFileInfo(user.saveFile).size() > 1000);
+
+    // A file that is no LandXML leaves the route as it was.
+    user.messages.clear();
+    user.openFile = Copy("element-ramp.RE");
+    user.saveFile = dir.filePath(QStringLiteral("other.RE"));
+    shell->ImportLandXml();
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_TRUE(user.messages[0].text.startsWith(QStringLiteral("读取 LandXML 文件失败"))) << user.Texts().join('\n').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(user.saveFile));
 }
