@@ -979,6 +979,7 @@ TEST_F(RouteShellTest, RowsAndStretchesOfTheRouteFindEachOther)
     shell->m_ElementList.Remove(2);
     EXPECT_FALSE(RowSpan(*shell, 2).valid);
     EXPECT_EQ(RowAtStation(*shell, third.m_StartStation), -1);
+}
 
 TEST_F(RouteShellTest, FieldLayoutIsRememberedOnlyWhenChosen)
 {
