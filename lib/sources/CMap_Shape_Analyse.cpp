@@ -8,8 +8,24 @@
 #include <ogr_api.h>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace shapedetail;
+
+bool shapedetail::HasFiniteCoordinates(const OGRGeometry* g)
+{
+    if (!g) return true;
+    const auto walk = [](OGRGeometryH geometry, const auto& self) -> bool {
+        const int parts = OGR_G_GetGeometryCount(geometry);
+        for (int i = 0; i < parts; ++i)
+            if (!self(OGR_G_GetGeometryRef(geometry, i), self)) return false;
+        const int points = OGR_G_GetPointCount(geometry);
+        for (int i = 0; i < points; ++i)
+            if (!std::isfinite(OGR_G_GetX(geometry, i)) || !std::isfinite(OGR_G_GetY(geometry, i))) return false;
+        return true;
+    };
+    return walk(OGRGeometry::ToHandle(const_cast<OGRGeometry*>(g)), walk);
+}
 
 namespace
 {
@@ -63,7 +79,7 @@ struct PreparedDeleter
 int CMap_Shape::RedLineAnalyse(OGRPolygon* polygon, CAnalyseResult* result, int withGeometry,
                                const std::vector<unsigned int>* fields)
 {
-    if (!polygon || !result || m_Kind != 3 || m_Index.empty()) return 0;
+    if (!polygon || !result || m_Kind != 3 || m_Index.empty() || !HasFiniteCoordinates(polygon)) return 0;
     std::lock_guard<std::mutex> lock(m_DataLock);
     OGRLayer* layer = Layer();
     if (!layer) return 0;
@@ -109,7 +125,7 @@ int CMap_Shape::RedLineAnalyse(OGRPolygon* polygon, CAnalyseResult* result, int 
     {
         FeaturePtr f{layer->GetFeature(fid)};
         const OGRGeometry* g = f ? f->GetGeometryRef() : nullptr;
-        if (!g || g->IsEmpty()) continue;
+        if (!g || g->IsEmpty() || !HasFiniteCoordinates(g)) continue;
         std::unique_ptr<OGRGeometry> cut;
         if (prepared)
         {

@@ -24,6 +24,11 @@ QString DecodeText(const char* bytes, const QByteArray& encoding);
 // (2.50 -> "2.5", 3.00 -> "3"), any other attribute its text with every blank removed.
 QString ValueText(OGRFeature* feature, int field, const QByteArray& encoding);
 
+// True when every vertex of `g` (and of its rings and parts) has finite coordinates. A damaged
+// file can hold NaN or infinite vertices; the overlay library crashes on them, so such geometries
+// are kept away from it.
+bool HasFiniteCoordinates(const OGRGeometry* g);
+
 struct FeatureDeleter
 {
     void operator()(OGRFeature* f) const { OGRFeature::DestroyFeature(f); }

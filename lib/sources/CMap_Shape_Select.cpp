@@ -81,7 +81,7 @@ int CMap_Shape::SelectEntity(CPoint p1, CPoint p2)
         }
         FeaturePtr f{layer ? layer->GetFeature(r.FID) : nullptr};
         const OGRGeometry* g = f ? f->GetGeometryRef() : nullptr;
-        std::unique_ptr<OGRGeometry> cut(g ? g->Intersection(&area) : nullptr);
+        std::unique_ptr<OGRGeometry> cut(g && HasFiniteCoordinates(g) ? g->Intersection(&area) : nullptr);
         if (span->count[2] > 0)
         {
             if (cut ? HasType(cut.get(), wkbPolygon, wkbMultiPolygon) : cornerInside()) m_SelectFIDs.push_back(r.FID);

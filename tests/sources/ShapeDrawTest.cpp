@@ -4,12 +4,15 @@
 #include "map/CMapConvert.h"
 #include "sources/CMap_Shape.h"
 #include "sources/CppSQLite3.h"
+#include "geometry/CAnalyseResult.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+
+#include <limits>
 
 using namespace shapetest;
 using namespace sourcestest;
@@ -239,4 +242,34 @@ TEST(ShapeDraw, LinesAndPointsInTheLayerColours)
         points.Draw(&p);
     }
     EXPECT_EQ(Count(img, qRgb(255, 0, 0)), 0);
+}
+
+TEST(ShapeSelect, VerticesThatAreNoNumbersNeitherCrashNorSelect)
+{
+    // A damaged file: parcel B has a NaN vertex. The overlay library crashes on such rings, so a
+    // drag over B must leave it out, a drag over A still finds A, and the red-line analysis of a
+    // corridor over both counts A alone; a corridor that is itself no number is refused.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("nan.shp");
+    ASSERT_TRUE(WriteShapefile(path, wkbPolygon, {{"name", OFTString}},
+                               {{Square(kE0 + 10, kN0 + 10, 50), {"A"}},
+                                {"POLYGON ((500100 3400010,500150 3400010,nan 3400060,500100 3400060,500100 3400010))", {"B"}}}));
+    CMapConvert convert;
+    SetView(convert, kN0, kE0);
+    CMap_Shape shape;
+    MapConfigItem item = shape.GetMapItem();
+    item.FullPathName = path;
+    shape.SetMapItem(item);
+    shape.SetConvert(&convert);
+    ASSERT_EQ(shape.Open(), 1);
+    ASSERT_EQ(shape.LoadShapeData(), 1);
+    EXPECT_EQ(shape.SelectEntity(CPoint{0, 30}, CPoint{199, 99}), 1);
+    EXPECT_EQ(shape.GetSelectFIDArray(), std::vector<long>({0}));
+
+    CAnalyseResult result;
+    const std::vector<xyhCoord> corridor{{kN0 + 20, kE0, 0}, {kN0 + 20, kE0 + 160, 0}, {kN0 + 30, kE0 + 160, 0}, {kN0 + 30, kE0, 0}};
+    ASSERT_EQ(shape.RedLineAnalyseRing(corridor, &result, 0, nullptr), 1);
+    EXPECT_EQ(result.GetResultDataCount(), 1);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(shape.RedLineAnalyseRing({{kN0, kE0, 0}, {kN0, nan, 0}, {kN0 + 9, kE0, 0}}, &result, 0, nullptr), 0);
 }
