@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace mappaint;
@@ -80,12 +81,35 @@ void CMapManage::DrawNorthPointer(QPainter* painter) const
     painter->restore();
 }
 
+namespace
+{
+// The scale bar's length for `metres` on 100 pixels: the length itself when it reads with two
+// significant digits (150 m, 2.5 m, 700 m: every scale the view uses), otherwise the longest of
+// 1, 1.5, 2, 2.5, 3, 4, 5 and 7.5 times a power of ten that is shorter.
+double RoundBarLength(double metres)
+{
+    if (!(metres > 0) || !std::isfinite(metres)) return metres;
+    const double decade = std::pow(10.0, std::floor(std::log10(metres)));
+    const double digits = metres / decade * 10;
+    if (std::fabs(digits - std::round(digits)) < 1e-6 * digits) return metres;
+    double best = decade;
+    for (double step : {1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 7.5})
+        if (step * decade <= metres) best = step * decade;
+    return best;
+}
+} // namespace
+
 void CMapManage::DrawScale(QPainter* painter) const
 {
     if (!painter) return;
     const CRect rc = m_MapConvert.GetClientRect();
     const unsigned long color = (m_MapConvert.GetBackGroundColor() ^ 0xFFFFFFul) & 0xFFFFFFul;
-    const int x0 = rc.left + 4, x1 = x0 + 100, y = rc.bottom - 20;
+    // The bar is 100 pixels at the view's scales. A picture drawn at another scale (an exported
+    // picture fitted to its size) gets a shorter bar of a round length, not one of "667m".
+    const double scale = m_MapConvert.GetScale();
+    const double length = RoundBarLength(100 * scale);
+    const int pixels = scale > 0 ? std::clamp(static_cast<int>(std::lround(length / scale)), 1, 100) : 100;
+    const int x0 = rc.left + 4, x1 = x0 + pixels, y = rc.bottom - 20;
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, false);
     painter->setPen(SolidPen(color, 1));
@@ -93,7 +117,6 @@ void CMapManage::DrawScale(QPainter* painter) const
     painter->drawLine(x1, y, x1, y + 12);
     painter->drawLine(x0, y + 6, x1, y + 6);
 
-    const double length = 100 * m_MapConvert.GetScale();
     QString label;
     if (length < 1)
         label = QString::asprintf("%.2fm", length);

@@ -132,6 +132,23 @@ TEST(MapDrawing, NorthArrowAndScaleBar)
         EXPECT_GT(CountNot(label, kBlack), 10) << c.text;
     }
 
+    // A scale no view uses (a picture fitted to its size) gets a shorter bar of a round length:
+    // 6.67 m a pixel gives 500 m on 75 pixels, not "667m" on 100.
+    v.map.SetStartCorAndScale({0, 0, 0}, 6.67, 1);
+    img = v.Picture();
+    EXPECT_EQ(img.pixel(4 + 75, y) & 0xFFFFFF, kWhite);
+    EXPECT_EQ(img.pixel(104, y) & 0xFFFFFF, kBlack);
+    QImage expected = ExpectedLabel(QString(), kBlack);
+    {
+        QPainter p(&expected);
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSize(9);
+        p.setFont(font);
+        p.setPen(QColor::fromRgb(kWhite));
+        p.drawText(QRect(4, 2, 75, 18), Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("500m"));
+    }
+    EXPECT_EQ(img.copy(0, 200 - 40, 104, 20), expected);
+
     // On a white background the bar turns black.
     v.map.SetBackGroundColor(0xFFFFFF);
     v.map.SetStartCorAndScale({0, 0, 0}, 0.1, 1);
