@@ -191,13 +191,18 @@ bool RecordOutline(const CRoadElement& r, CRoadDesignIndex& index, size_t record
         const double h = span / steps;
         sagitta = h * h * curvature / 8.0;
     }
+    // The record's inverse finds its distance along the curve from the geometry alone and only
+    // then adds the start station; sample the outline the same way. Through the station, a start
+    // station of 1e17 or more would round every sample to the start point.
+    CRoadElement local = r;
+    local.m_StartStation = 0.0;
     CRoadDesignIndex::Box box;
     const size_t first = index.points.size() / 2;
     for (int k = 0; k <= steps; ++k)
     {
         const double l = k == steps ? lTo : lFrom + span * k / steps;
         double x = 0.0, y = 0.0, bearing = 0.0;
-        if (!r.GetAngleAndXY(r.m_StartStation + l, x, y, bearing, 0.0) || !std::isfinite(x) || !std::isfinite(y))
+        if (!local.GetAngleAndXY(l, x, y, bearing, 0.0) || !std::isfinite(x) || !std::isfinite(y))
         {
             index.points.resize(first * 2);
             return false;
