@@ -9,6 +9,8 @@
 
 #include <QFontMetrics>
 #include <QHash>
+#include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QStaticText>
 #include <QPolygon>
@@ -83,6 +85,50 @@ const QStaticText& LabelText(const QString& text, const QFont& font)
         laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
         laidOut.prepare(QTransform(), font);
         it = cache.insert(text, laidOut);
+    }
+    return *it;
+}
+
+// A label already rendered, with `pad` pixels round the text for glyphs that reach past their
+// advance.
+struct LabelImage
+{
+    QImage image;
+    int pad = 0;
+};
+
+// Labels rendered once into small premultiplied images. Blending a finished image is far cheaper
+// than drawing its glyphs one by one (a glyph's coverage is blended pixel by pixel), and it gives
+// the same pixels on a raster picture without a transform.
+const LabelImage& RenderedLabel(const QString& text, const QFont& font, const QColor& colour)
+{
+    thread_local QHash<QString, LabelImage> cache;
+    thread_local QFont cachedFont;
+    thread_local QColor cachedColour;
+    if (cachedFont != font || cachedColour != colour || cache.size() > 2048)
+    {
+        cache.clear();
+        cachedFont = font;
+        cachedColour = colour;
+    }
+    auto it = cache.find(text);
+    if (it == cache.end())
+    {
+        const QStaticText& laidOut = LabelText(text, font);
+        const QFontMetrics metrics(font);
+        LabelImage label;
+        label.pad = 2 + metrics.height() / 4;
+        const QSizeF size = laidOut.size();
+        label.image = QImage(static_cast<int>(std::ceil(size.width())) + 2 * label.pad,
+                             static_cast<int>(std::ceil(size.height())) + 2 * label.pad,
+                             QImage::Format_ARGB32_Premultiplied);
+        label.image.fill(Qt::transparent);
+        QPainter p(&label.image);
+        p.setFont(font);
+        p.setPen(colour);
+        p.drawStaticText(QPoint(label.pad, label.pad), laidOut);
+        p.end();
+        it = cache.insert(text, label);
     }
     return *it;
 }
@@ -167,6 +213,10 @@ void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode) c
     const QFontMetrics metrics(font);
     // QStaticText is positioned by its top-left corner.
     const int top = -8 + (20 - metrics.height()) / 2;
+    // Rendered labels stand in for the text only where they give the same pixels: a raster
+    // picture drawn without a transform.
+    const bool blitLabels = painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster &&
+                            painter->transform().isIdentity() && painter->opacity() == 1.0;
     for (const SurveyCoord& p : m_MainPoints)
     {
         long cx = 0, cy = 0;
@@ -178,6 +228,12 @@ void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode) c
         painter->drawEllipse(QRect(x - 2, y - 2, 4, 4));
         const QString* text = labelMode == 1 ? &p.name : labelMode == 2 ? &p.note : nullptr;
         if (!text || text->isEmpty()) continue;
+        if (blitLabels)
+        {
+            const LabelImage& label = RenderedLabel(*text, font, red);
+            painter->drawImage(QPoint(x + 5 - label.pad, y + top - label.pad), label.image);
+            continue;
+        }
         painter->setPen(red);
         painter->drawStaticText(QPoint(x + 5, y + top), LabelText(*text, font));
     }
