@@ -144,6 +144,10 @@ bool RecordOutline(const CRoadElement& r, CRoadDesignIndex& index, size_t record
     // Beyond survey sizes (an arc wound round its circle countless times, a straight longer than
     // the earth) neither the sampled outline nor its rounding margins can be trusted.
     if (!(length <= 1e7) || !(absRadius <= 1e9)) return false;
+    // Nor can a bearing of many turns (a malformed file's 1e40 rad): the forward evaluation adds
+    // the turn along the curve to it, where the rounding swallows the turn and every sample falls
+    // on the start, while the inverse measures angles from the centre and still finds the curve.
+    if (!(std::fabs(r.m_StartBearing) <= 1e3)) return false;
     double minRadius = 0.0;
     double extension = 0.02;
     if (r.m_Kind == CRoadElement::CircularCurve)
