@@ -89,13 +89,32 @@ const QStaticText& LabelText(const QString& text, const QFont& font)
     return *it;
 }
 
-// A label already rendered, with `pad` pixels round the text for glyphs that reach past their
-// advance.
+// A label already rendered and cropped to its ink; `offset` places the image relative to the
+// text's top-left corner.
 struct LabelImage
 {
     QImage image;
-    int pad = 0;
+    QPoint offset;
 };
+
+// The smallest rectangle holding every pixel that is not fully transparent.
+QRect InkBounds(const QImage& image)
+{
+    int left = image.width(), right = -1, top = image.height(), bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+    {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+        {
+            if (qAlpha(line[x]) == 0) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
 
 // Labels rendered once into small premultiplied images. Blending a finished image is far cheaper
 // than drawing its glyphs one by one (a glyph's coverage is blended pixel by pixel), and it gives
@@ -116,18 +135,25 @@ const LabelImage& RenderedLabel(const QString& text, const QFont& font, const QC
     {
         const QStaticText& laidOut = LabelText(text, font);
         const QFontMetrics metrics(font);
-        LabelImage label;
-        label.pad = 2 + metrics.height() / 4;
+        // Room round the text for glyphs that reach past their advance or line box.
+        const int pad = 2 + metrics.height() / 2;
         const QSizeF size = laidOut.size();
-        label.image = QImage(static_cast<int>(std::ceil(size.width())) + 2 * label.pad,
-                             static_cast<int>(std::ceil(size.height())) + 2 * label.pad,
-                             QImage::Format_ARGB32_Premultiplied);
-        label.image.fill(Qt::transparent);
-        QPainter p(&label.image);
+        QImage canvas(static_cast<int>(std::ceil(size.width())) + 2 * pad,
+                      static_cast<int>(std::ceil(size.height())) + 2 * pad, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        QPainter p(&canvas);
         p.setFont(font);
         p.setPen(colour);
-        p.drawStaticText(QPoint(label.pad, label.pad), laidOut);
+        p.drawStaticText(QPoint(pad, pad), laidOut);
         p.end();
+        // Blending costs by the pixel: keep only the ink.
+        const QRect ink = InkBounds(canvas);
+        LabelImage label;
+        if (!ink.isEmpty())
+        {
+            label.image = canvas.copy(ink);
+            label.offset = ink.topLeft() - QPoint(pad, pad);
+        }
         it = cache.insert(text, label);
     }
     return *it;
@@ -231,7 +257,7 @@ void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode) c
         if (blitLabels)
         {
             const LabelImage& label = RenderedLabel(*text, font, red);
-            painter->drawImage(QPoint(x + 5 - label.pad, y + top - label.pad), label.image);
+            if (!label.image.isNull()) painter->drawImage(QPoint(x + 5, y + top) + label.offset, label.image);
             continue;
         }
         painter->setPen(red);
