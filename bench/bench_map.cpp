@@ -211,7 +211,9 @@ void BM_RouteFrame(benchmark::State& state)
     Scene scene(&layer);
     for (auto _ : state) scene.Frame();
 }
-BENCHMARK(BM_RouteFrame)->Unit(benchmark::kMillisecond);
+// The picture is drawn by the drawing thread: its CPU time is counted with the process's, so
+// that the CPU column still tells the frame's cost when other programs load the machine.
+BENCHMARK(BM_RouteFrame)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 void BM_PointLayerFrame(benchmark::State& state)
 {

@@ -2,8 +2,6 @@
 // exports whatever alignment it accepted. A load either fails or gives finite geometry; the
 // indexed inverse query must agree with the plain scan; the export must end (no endless stake
 // walk) and never write a non-number. Any crash, sanitizer report or broken invariant fails.
-// Open finding: on some malformed curve files the indexed inverse still picks another answer than
-// the plain scan (found by fuzzing; CI replays only this corpus until it is mended).
 
 #include "FuzzSupport.h"
 #include "platform/MessageSink.h"

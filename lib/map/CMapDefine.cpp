@@ -26,9 +26,17 @@ int Pale(int c)
 }
 
 const int kLevels[5] = {255, 229, 202, 163, 117};
-// The pale colours darken a little faster than the saturated ones: these factors reproduce the
-// red row (163 -> 146, 128, 103, 74).
-const double kPaleFactor[5] = {1.0, 146.0 / 163.0, 128.0 / 163.0, 103.0 / 163.0, 74.0 / 163.0};
+// The pale variants keep no fixed ratio to their level (red's pale 163 falls to 146, 128, 103, 74
+// while 255 falls to the level), so no single factor reproduces the red row. A pale component
+// (163 to 255) is mapped linearly between those two anchors of its level instead.
+const int kPaleFloor[5] = {163, 146, 128, 103, 74};
+
+int PaleAtLevel(int pale, int level)
+{
+    const double low = kPaleFloor[level];
+    const double high = kLevels[level];
+    return static_cast<int>(std::lround(low + (pale - 163) * (high - low) / (255.0 - 163.0)));
+}
 
 int Scaled(int c, double factor) { return static_cast<int>(std::lround(c * factor)); }
 } // namespace
@@ -46,10 +54,10 @@ CMapDefine::CMapDefine()
         for (int level = 0; level < 5; ++level)
         {
             const double f = kLevels[level] / 255.0;
-            const double pf = kPaleFactor[level];
             const int index = 10 + 10 * k + 2 * level;
             m_Colors[index] = RGB(Scaled(h[0], f), Scaled(h[1], f), Scaled(h[2], f));
-            m_Colors[index + 1] = RGB(Scaled(Pale(h[0]), pf), Scaled(Pale(h[1]), pf), Scaled(Pale(h[2]), pf));
+            m_Colors[index + 1] = RGB(PaleAtLevel(Pale(h[0]), level), PaleAtLevel(Pale(h[1]), level),
+                                     PaleAtLevel(Pale(h[2]), level));
         }
     }
 

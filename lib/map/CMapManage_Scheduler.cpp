@@ -6,6 +6,7 @@
 #include "map/CMapOwnerView.h"
 
 #include <QPainter>
+#include <utility>
 
 namespace
 {
@@ -83,7 +84,12 @@ void CMapManage::DrawFrame(const Request& request, std::uint64_t generation)
     QImage picture;
     if (rc.Width() > 0 && rc.Height() > 0)
     {
-        picture = QImage(rc.Width(), rc.Height(), QImage::Format_RGB32);
+        if (m_SparePicture.width() == rc.Width() && m_SparePicture.height() == rc.Height() &&
+            m_SparePicture.format() == QImage::Format_RGB32 && m_SparePicture.isDetached())
+            picture = std::move(m_SparePicture);
+        else
+            picture = QImage(rc.Width(), rc.Height(), QImage::Format_RGB32);
+        m_SparePicture = QImage();
         picture.fill(ToQColor(request.par.BackGround));
         QPainter painter(&picture);
         CMapConvert::FrameScope scope(&m_MapConvert, &request.par);
@@ -112,10 +118,11 @@ void CMapManage::DrawFrame(const Request& request, std::uint64_t generation)
         // immediate feedback of a newer one.
         std::lock_guard<std::mutex> lock(m_BufferMutex);
         if (Superseded(generation)) return;
-        m_Display = picture;
+        std::swap(m_Display, picture);
         m_BufferRect = rc;
         m_ViewShift = QPoint();
     }
+    m_SparePicture = std::move(picture);
     m_Published.fetch_add(1, std::memory_order_acq_rel);
     if (request.surface) request.surface->Invalidate();
     request.view->RequestRepaint();

@@ -9,6 +9,8 @@
 
 #include <QFontMetrics>
 #include <QHash>
+#include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QStaticText>
 #include <QPolygon>
@@ -86,6 +88,76 @@ const QStaticText& LabelText(const QString& text, const QFont& font)
         laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
         laidOut.prepare(QTransform(), font);
         it = cache.insert(text, laidOut);
+    }
+    return *it;
+}
+
+// A label already rendered and cropped to its ink; `offset` places the image relative to the
+// text's top-left corner.
+struct LabelImage
+{
+    QImage image;
+    QPoint offset;
+};
+
+// The smallest rectangle holding every pixel that is not fully transparent.
+QRect InkBounds(const QImage& image)
+{
+    int left = image.width(), right = -1, top = image.height(), bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+    {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+        {
+            if (qAlpha(line[x]) == 0) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// Labels rendered once into small premultiplied images. Blending a finished image is far cheaper
+// than drawing its glyphs one by one (a glyph's coverage is blended pixel by pixel), and it gives
+// the same pixels on a raster picture without a transform.
+const LabelImage& RenderedLabel(const QString& text, const QFont& font, const QColor& colour)
+{
+    thread_local QHash<QString, LabelImage> cache;
+    thread_local QFont cachedFont;
+    thread_local QColor cachedColour;
+    if (cachedFont != font || cachedColour != colour || cache.size() > 2048)
+    {
+        cache.clear();
+        cachedFont = font;
+        cachedColour = colour;
+    }
+    auto it = cache.find(text);
+    if (it == cache.end())
+    {
+        const QStaticText& laidOut = LabelText(text, font);
+        const QFontMetrics metrics(font);
+        // Room round the text for glyphs that reach past their advance or line box.
+        const int pad = 2 + metrics.height() / 2;
+        const QSizeF size = laidOut.size();
+        QImage canvas(static_cast<int>(std::ceil(size.width())) + 2 * pad,
+                      static_cast<int>(std::ceil(size.height())) + 2 * pad, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        QPainter p(&canvas);
+        p.setFont(font);
+        p.setPen(colour);
+        p.drawStaticText(QPoint(pad, pad), laidOut);
+        p.end();
+        // Blending costs by the pixel: keep only the ink.
+        const QRect ink = InkBounds(canvas);
+        LabelImage label;
+        if (!ink.isEmpty())
+        {
+            label.image = canvas.copy(ink);
+            label.offset = ink.topLeft() - QPoint(pad, pad);
+        }
+        it = cache.insert(text, label);
     }
     return *it;
 }
@@ -214,6 +286,10 @@ void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode, S
     const QFontMetrics metrics(font);
     // QStaticText is positioned by its top-left corner.
     const int top = -8 + (20 - metrics.height()) / 2;
+    // Rendered labels stand in for the text only where they give the same pixels: a raster
+    // picture drawn without a transform.
+    const bool blitLabels = painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster &&
+                            painter->transform().isIdentity() && painter->opacity() == 1.0;
     // Every main point in view gets its marker; labels are laid out afterwards, the start and the
     // end first and then in station order, each only where it covers no label before it.
     std::vector<std::pair<size_t, QPoint>> shown;
@@ -246,6 +322,12 @@ void CRoadDesign::Draw(QPainter* painter, CMapConvert* convert, int labelMode, S
             // A pixel of air around each label keeps neighbours apart.
             if (!space.Take(QRect(origin, QSize(int(std::ceil(size.width())) + 2, int(std::ceil(size.height())) + 1))))
                 continue;
+            if (blitLabels)
+            {
+                const LabelImage& label = RenderedLabel(text, font, red);
+                if (!label.image.isNull()) painter->drawImage(origin + label.offset, label.image);
+                continue;
+            }
             painter->drawStaticText(origin, laidOut);
         }
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 // The inverse query asks every record whether a point lies beside it and keeps the answer with
@@ -143,6 +144,10 @@ bool RecordOutline(const CRoadElement& r, CRoadDesignIndex& index, size_t record
     // Beyond survey sizes (an arc wound round its circle countless times, a straight longer than
     // the earth) neither the sampled outline nor its rounding margins can be trusted.
     if (!(length <= 1e7) || !(absRadius <= 1e9)) return false;
+    // Nor can a bearing of many turns (a malformed file's 1e40 rad): the forward evaluation adds
+    // the turn along the curve to it, where the rounding swallows the turn and every sample falls
+    // on the start, while the inverse measures angles from the centre and still finds the curve.
+    if (!(std::fabs(r.m_StartBearing) <= 1e3)) return false;
     double minRadius = 0.0;
     double extension = 0.02;
     if (r.m_Kind == CRoadElement::CircularCurve)
@@ -191,13 +196,18 @@ bool RecordOutline(const CRoadElement& r, CRoadDesignIndex& index, size_t record
         const double h = span / steps;
         sagitta = h * h * curvature / 8.0;
     }
+    // The record's inverse finds its distance along the curve from the geometry alone and only
+    // then adds the start station; sample the outline the same way. Through the station, a start
+    // station of 1e17 or more would round every sample to the start point.
+    CRoadElement local = r;
+    local.m_StartStation = 0.0;
     CRoadDesignIndex::Box box;
     const size_t first = index.points.size() / 2;
     for (int k = 0; k <= steps; ++k)
     {
         const double l = k == steps ? lTo : lFrom + span * k / steps;
         double x = 0.0, y = 0.0, bearing = 0.0;
-        if (!r.GetAngleAndXY(r.m_StartStation + l, x, y, bearing, 0.0) || !std::isfinite(x) || !std::isfinite(y))
+        if (!local.GetAngleAndXY(l, x, y, bearing, 0.0) || !std::isfinite(x) || !std::isfinite(y))
         {
             index.points.resize(first * 2);
             return false;
@@ -372,10 +382,18 @@ int CRoadDesign::GetPegAndOffsetIndexed(double x, double y, double& station, dou
     const CRoadDesignIndex& index = *m_Index;
     decided = false;
     thread_local std::vector<Candidate> candidates;
-    // Depth-first with the nearer group first; a median-split tree over any route that fits in
-    // memory is far shallower than this.
-    int stack[256];
-    int top = 0;
+    // Best first: groups and records wait in one queue ordered by the lower bound of what they
+    // could report, so that the nearest records are asked first and the bound shrinks before any
+    // far record is reached. Everything still queued when the smallest waiting bound exceeds the
+    // current one cannot win.
+    struct Pending
+    {
+        double lower;
+        int id;         // node or record number
+        bool isRecord;
+        bool operator>(const Pending& o) const { return lower > o.lower; }
+    };
+    thread_local std::vector<Pending> queue;
 
     // Asks the records that could hold a point closer than bound(); the bound only ever shrinks.
     // `windowed` restricts the search to the records near the given station.
@@ -394,13 +412,25 @@ int CRoadDesign::GetPegAndOffsetIndexed(double x, double y, double& station, dou
         };
         for (int i : index.alwaysAsk) ask(static_cast<size_t>(i));
         if (index.nodes.empty()) return;
-        top = 0;
-        stack[top++] = 0;
-        while (top > 0)
+        auto push = [&](double lower, int id, bool isRecord) {
+            queue.push_back({lower, id, isRecord});
+            std::push_heap(queue.begin(), queue.end(), std::greater<Pending>());
+        };
+        queue.clear();
+        push(std::sqrt(index.nodes[0].box.Distance2(x, y)), 0, false);
+        while (!queue.empty())
         {
-            const CRoadDesignIndex::Node& node = index.nodes[static_cast<size_t>(stack[--top])];
+            std::pop_heap(queue.begin(), queue.end(), std::greater<Pending>());
+            const Pending next = queue.back();
+            queue.pop_back();
             const double b = Widen(bound());
-            if (node.box.Distance2(x, y) > b * b) continue;
+            if (next.lower > b) break;
+            if (next.isRecord)
+            {
+                ask(static_cast<size_t>(next.id));
+                continue;
+            }
+            const CRoadDesignIndex::Node& node = index.nodes[static_cast<size_t>(next.id)];
             // Skip whole groups whose stations cannot pass the window or the station limit; the
             // tests are those of the records, applied to the group's extreme stations.
             if (windowed && !(node.maxEnd - (nearStation - 500.0) >= 1e-6 &&
@@ -414,34 +444,20 @@ int CRoadDesign::GetPegAndOffsetIndexed(double x, double y, double& station, dou
             }
             if (node.left < 0)
             {
-                // Ask the leaf's records nearest first, each only while it can still win.
-                std::pair<double, int> order[4];
-                int n = 0;
                 for (int k = node.first; k < node.first + node.count; ++k)
                 {
                     const int i = index.items[static_cast<size_t>(k)];
                     if (index.boxes[static_cast<size_t>(i)].Distance2(x, y) > b * b) continue;
                     const double lower = index.LowerBound(static_cast<size_t>(i), x, y);
-                    if (lower > b) continue;
-                    order[n++] = {lower, i};
-                }
-                // At most four records: an insertion sort (GCC 12 warns falsely about std::sort's
-                // unrolled path on so small an array).
-                for (int a = 1; a < n; ++a)
-                    for (int k = a; k > 0 && order[k] < order[k - 1]; --k) std::swap(order[k], order[k - 1]);
-                for (int k = 0; k < n; ++k)
-                {
-                    if (order[k].first > Widen(bound())) break;
-                    ask(static_cast<size_t>(order[k].second));
+                    if (lower <= b) push(lower, i, true);
                 }
                 continue;
             }
-            const CRoadDesignIndex::Node& l = index.nodes[static_cast<size_t>(node.left)];
-            const CRoadDesignIndex::Node& r = index.nodes[static_cast<size_t>(node.right)];
-            // Nearer group last, so that it is searched first.
-            const bool leftFirst = l.box.Distance2(x, y) <= r.box.Distance2(x, y);
-            stack[top++] = leftFirst ? node.right : node.left;
-            stack[top++] = leftFirst ? node.left : node.right;
+            for (int child : {node.left, node.right})
+            {
+                const double d2 = index.nodes[static_cast<size_t>(child)].box.Distance2(x, y);
+                if (d2 <= b * b) push(std::sqrt(d2), child, false);
+            }
         }
     };
 

@@ -76,6 +76,33 @@ int CXLuoXuan::Compute(double x, double y, double& l, double& offset) const
     const double u = c * dx + sn * dy;
     const double v = c * dy - sn * dx;
 
+    // The foot is solved on the exact foot condition of the series curve, starting from the
+    // point's own distance along the series axis (close to its clothoid distance while the curve
+    // has turned little). Only when that finds no foot does the slow damped iteration answer.
+    const double sStart = m_StartDistance;
+    const double sEnd = m_Direction == 1 ? m_StartDistance + m_Length : m_StartDistance - m_Length;
+    double s = u == 0.0 ? 1e-5 : u;
+    if (!ClothoidSeries::SolveFoot(m_A2, u, v, std::min(sStart, sEnd), std::max(sStart, sEnd), s))
+        s = DampedFoot(u, v);
+    if (!std::isfinite(s))
+        return 0;
+
+    l = m_Direction == 1 ? s - m_StartDistance : m_StartDistance - s;
+
+    double pb = 0.0, px = 0.0, py = 0.0;
+    GetVXY(l, pb, px, py, 0.0);
+    offset = std::hypot(x - px, y - py);
+    if ((y - py) * std::cos(pb) - (x - px) * std::sin(pb) < 0.0)
+        offset = -offset;
+
+    // A point on the start line may come out a rounding error before it.
+    if (l < -1e-6)
+        return 0;
+    return l - m_Length <= 0.01 ? 1 : 0;
+}
+
+double CXLuoXuan::DampedFoot(double u, double v) const
+{
     // Damped Newton on the normal-foot function. The function is singular at the zero-curvature
     // point (s = 0), so any step that produces a non-finite value is treated like a rejected one:
     // restart from the distance of the point with a smaller damping.
@@ -106,29 +133,5 @@ int CXLuoXuan::Compute(double x, double y, double& l, double& offset) const
         }
         ++k;
     }
-
-    // The damped iteration converges only linearly and stops on a 1e-5 step, and for points some
-    // way off the element it can settle on another branch of the spiral or run out of
-    // iterations; finish on the exact foot condition of the series curve, keeping the
-    // iteration's answer if that finds nothing.
-    const double sStart = m_StartDistance;
-    const double sEnd = m_Direction == 1 ? m_StartDistance + m_Length : m_StartDistance - m_Length;
-    double refined = s;
-    if (ClothoidSeries::SolveFoot(m_A2, u, v, std::min(sStart, sEnd), std::max(sStart, sEnd), refined))
-        s = refined;
-    if (!std::isfinite(s))
-        return 0;
-
-    l = m_Direction == 1 ? s - m_StartDistance : m_StartDistance - s;
-
-    double pb = 0.0, px = 0.0, py = 0.0;
-    GetVXY(l, pb, px, py, 0.0);
-    offset = std::hypot(x - px, y - py);
-    if ((y - py) * std::cos(pb) - (x - px) * std::sin(pb) < 0.0)
-        offset = -offset;
-
-    // A point on the start line may come out a rounding error before it.
-    if (l < -1e-6)
-        return 0;
-    return l - m_Length <= 0.01 ? 1 : 0;
+    return s;
 }

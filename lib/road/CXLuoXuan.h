@@ -27,6 +27,10 @@ public:
     int IsValid() const { return m_Valid; }
 
 private:
+    // Clothoid distance of the foot of the local point (u, v) by a damped Newton iteration on the
+    // normal-foot function: slow (it converges linearly), kept for points whose exact foot
+    // condition has no solution near the element.
+    double DampedFoot(double u, double v) const;
     double m_A2 = 0.0;            // A²
     double m_OriginBearing = 0.0; // tangent bearing at the zero-curvature point
     double m_OriginX = 0.0;       // zero-curvature point of the underlying clothoid

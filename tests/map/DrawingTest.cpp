@@ -378,3 +378,38 @@ TEST(MapDrawing, FastPixelsMatchThePainter)
     EXPECT_EQ(moved.pixel(15, 17), qRgb(255, 255, 255));
     EXPECT_EQ(moved.pixel(0, 0), qRgb(0, 0, 0));
 }
+
+// The drawing thread draws into the picture it published two frames ago when nobody holds it:
+// a picture a caller still holds must never change, and a recycled one starts from the
+// background again.
+TEST(MapDrawing, RecycledPicturesNeitherChangeHeldOnesNorKeepOldContent)
+{
+    ViewedMap v;
+    RectLayer layer(0, 0, 50, 100, Qt::red);
+    layer.SetConvert(&v.map.m_MapConvert);
+    v.map.m_OverlayLayers.push_back(&layer);
+    v.map.SetStartCorAndScale({0, 0, 0}, 1.0, 1);
+    v.map.WaitForDrawing();
+    const QImage held = v.map.GetDisplayBuffer();
+    const QImage heldCopy = held.copy();
+    ASSERT_EQ(held.pixel(10, 90) & 0xFFFFFF, kRed);
+
+    // Move the view several frames in a row; each picture must equal one drawn afresh.
+    for (int k = 1; k <= 4; ++k)
+    {
+        v.map.SetStartCorAndScale({0, 20.0 * k, 0}, 1.0, 1);
+        v.map.WaitForDrawing();
+        ViewedMap fresh;
+        RectLayer same(0, 0, 50, 100, Qt::red);
+        same.SetConvert(&fresh.map.m_MapConvert);
+        fresh.map.m_OverlayLayers.push_back(&same);
+        fresh.map.SetStartCorAndScale({0, 20.0 * k, 0}, 1.0, 1);
+        fresh.map.WaitForDrawing();
+        const QImage now = v.map.GetDisplayBuffer();
+        EXPECT_EQ(now, fresh.map.GetDisplayBuffer()) << "frame " << k;
+        EXPECT_LT(CountColor(now, kRed), CountColor(held, kRed)) << "frame " << k;
+        fresh.map.m_OverlayLayers.clear();
+    }
+    EXPECT_EQ(held, heldCopy);
+    v.map.m_OverlayLayers.clear();
+}

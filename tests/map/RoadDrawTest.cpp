@@ -275,3 +275,23 @@ TEST(RoadDrawing, CrowdedLabelsAreThinnedStartAndEndFirst)
     p.end();
     EXPECT_NE(img, Draw(road, near, 2)); // "K0+000.000" versus "0.0000"
 }
+
+// Labels are blended from images rendered once; a painter with a transform draws the text itself.
+// Both must give the same pixels, markers and centre line included.
+TEST(RoadDrawing, RenderedLabelsGiveTheSamePixelsAsDrawnText)
+{
+    auto road = Route();
+    CMapConvert c = View(900, 1980, 1.0, 220, 140);
+    for (int labels : {1, 2, 3})
+    {
+        const QImage blended = Draw(*road, c, labels);
+        QImage drawn(221, 140, QImage::Format_RGB32);
+        drawn.fill(Qt::black);
+        QPainter p(&drawn);
+        p.translate(1, 0);
+        road->Draw(&p, &c, labels);
+        p.end();
+        EXPECT_GT(CountColor(blended, kRed), 10);
+        EXPECT_EQ(blended, drawn.copy(1, 0, 220, 140)) << "label mode " << labels;
+    }
+}

@@ -1,5 +1,7 @@
 #include "RoadDesignFixtures.h"
 
+#include "platform/MessageSink.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -136,4 +138,61 @@ TEST(InverseQuery, NonFiniteAndFarPointsAgreeWithTheFullScan)
         for (int window : {0, 1})
             ExpectIdentical(Indexed(model, p[0], p[1], window, 300), Scan(model, p[0], p[1], window, 300), p[0],
                             p[1]);
+}
+
+// Stations so large that adding a few metres to them changes nothing: every record then starts
+// and ends at the same station, yet each still answers by its geometry. A flat arc claims points
+// far before its start (1e-3 rad of its circle), so it must be asked for points beside the
+// straight before it.
+TEST(InverseQuery, AstronomicalStationsAgreeWithTheFullScan)
+{
+    for (double startStation : {1e17, 1.2345e43})
+    {
+        CRoadDesign_Element route;
+        route.m_StartMileage = startStation;
+        route.m_Elements = {Point(0.0, 0.0), Line(100.0, 90.0), Arc(47.12389, 500000.0), Line(100.0),
+                            Spiral(40.0), Arc(60.0, 300.0)};
+        ReferenceModel model;
+        ASSERT_EQ(model.LoadRoadData(&route), 1);
+        for (double along = -20.0; along <= 260.0; along += 10.0)
+            for (double side : {-30.0, -7.5, 0.0, 7.5, 30.0})
+                for (int window : {0, 1})
+                    ExpectIdentical(Indexed(model, side, along, window, startStation),
+                                    Scan(model, side, along, window, startStation), side, along);
+    }
+}
+
+// Every curve file kept from fuzzing, queried on the centre line and beside it at stations along
+// the route (also through the station window), off it, and at a corner of its extent.
+TEST(InverseQuery, FuzzedCurveFilesAgreeWithTheFullScan)
+{
+    const QDir corpus(QStringLiteral(TESVANE_SOURCE_DIR "/fuzz/corpus/fuzz_tdfe"));
+    const QStringList files = corpus.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    // Malformed files complain through the message sink; keep them quiet.
+    const MessageHandler previous =
+        SetMessageHandler([](const QString&, const QString&, MessageKind) { return MessageAnswer::Ok; });
+    for (const QString& name : files)
+    {
+        SCOPED_TRACE(name.toStdString());
+        ReferenceModel model;
+        if (!model.LoadTDFEFile(corpus.filePath(name))) continue;
+        auto compare = [&](double x, double y, int window, double near) {
+            ExpectIdentical(Indexed(model, x, y, window, near), Scan(model, x, y, window, near), x, y);
+        };
+        const double first = model.m_RoadElements.front().m_StartStation;
+        const double last = model.m_RoadElements.back().m_EndStation;
+        for (int k = 0; k <= 16; ++k)
+            for (double side : {0.0, -7.5, 22.5})
+            {
+                const double s = first + (last - first) * k / 16.0;
+                double x = 0, y = 0, b = 0;
+                if (!model.GetAngleAndXY(s, x, y, b, side)) continue;
+                compare(x, y, 0, 0);
+                compare(x, y, 1, s);
+                compare(x + 40, y - 25, 0, 0);
+            }
+        compare(model.m_MinX, model.m_MaxY, 0, 0);
+    }
+    SetMessageHandler(previous);
 }
