@@ -3,13 +3,15 @@
 # server, waits for the route, then drives the keyboard as a user would: + and − zoom (the picture
 # changes), the arrows pan, Home brings the whole route back (the first picture again), Ctrl+Z and
 # Ctrl+Y with nothing to undo leave the program running, the calculator answers a K-mark and
-# centres the map on it; and the command-line tool prints the route's curve table with K-marks.
+# centres the map on it, the label modes hide and show the labels, 导出图片 writes the view; and the
+# command-line tool prints the route's curve table with K-marks. 打印 is tested offscreen only:
+# a virtual X server has no printer.
 #   usage: e2e-veylor-desk.sh path/to/Veylor path/to/tesvane path/to/route.RP
 set -euo pipefail
 veylor=$(realpath "$1")
 tool=$(realpath "$2")
 route=$(realpath "$3")
-for t in xvfb-run import convert compare xdotool; do
+for t in xvfb-run import convert compare identify xdotool; do
   if ! command -v "$t" >/dev/null; then
     echo "e2e-veylor-desk: $t is missing (scripts/install-deps.sh installs it); skipped"
     exit 77
@@ -71,7 +73,22 @@ results=$(convert "$dir/calc.png" -crop 400x24+270+740 +repage -fill black +opaq
 awk -v n="$results" 'BEGIN { exit !(n > 200) }' || fail "计算 showed no result row"
 xdotool mousemove 197 810 click 1; sleep 1.5; alive "转到里程"; shot centred
 differs home centred || fail "转到里程 did not move the map"
-echo "e2e-veylor-desk: keys, zoom, pan, full extent, undo and redo, the calculator went through"
+
+# Label modes from the 视图 menu: none leaves no red text on the map, both brings it back.
+xdotool key Home; sleep 1.0
+xdotool key alt+v; sleep 0.5; xdotool key l; sleep 0.5; xdotool key n; sleep 1.5; alive "主点标注 none"; shot bare
+awk -v r="$(red bare)" 'BEGIN { exit !(r < 20) }' || fail "labels stayed after 不标注"
+# 导出图片 with the proposed size and name: the view without labels, beside the route.
+xdotool key alt+r; sleep 0.5; xdotool key i; sleep 1.0; xdotool key Return; sleep 1.5; xdotool key Return; sleep 2.0
+alive "导出图片"
+picture="${route%.*}.png"
+[ -s "$picture" ] || fail "导出图片 wrote no $picture"
+[ "$(identify -format '%w' "$picture")" -gt 800 ] || fail "the picture is smaller than the view"
+# Without a window manager the focus does not come back from the dialogs by itself.
+xdotool mousemove 20 120 click 1; sleep 0.5
+xdotool key alt+v; sleep 0.5; xdotool key l; sleep 0.5; xdotool key b; sleep 1.5; shot labelled
+awk -v r="$(red labelled)" 'BEGIN { exit !(r > 100) }' || fail "名称和里程 brought no labels back"
+echo "e2e-veylor-desk: keys, zoom, pan, full extent, undo and redo, the calculator, label modes and 导出图片 went through"
 kill "$pid" 2>/dev/null
 wait "$pid" 2>/dev/null
 exit 0
