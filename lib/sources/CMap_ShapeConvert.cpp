@@ -11,38 +11,56 @@ ShapeBox ShapeViewTransform::Range(int margin) const
     return {float(std::min(y1, y2)), float(std::min(x1, x2)), float(std::max(y1, y2)), float(std::max(x1, x2))};
 }
 
+namespace
+{
+// The (a, 1/f) and (type, eight values) forms go through the converter's own record forms, so the
+// records compared by RouteNow are exactly those the converters hold.
+CoordinateSystem_EllipsoidParameter EllipsoidRecord(double a, double rf)
+{
+    CCoordinateConvert c;
+    c.SetSouceEllipsoid(a, rf);
+    return c.GetSouceEllipsoid();
+}
+
+CoordinateSystem_ProjectParameter ProjectionRecord(int type, double Tx, double Ty, double cm, double TK, double p1,
+                                                   double p2, double refLat, double height)
+{
+    CCoordinateConvert c;
+    c.SetProjection(type, Tx, Ty, cm, TK, p1, p2, refLat, height);
+    return c.GetProjection();
+}
+
+// Both ends of each converter lie on its own ellipsoid: it only (un)projects.
+void SetOwnEllipsoid(CCoordinateConvert& converter, const CoordinateSystem_EllipsoidParameter& ellipsoid)
+{
+    converter.SetSouceEllipsoid(ellipsoid);
+    converter.SetDestinationEllipsoid(ellipsoid);
+}
+} // namespace
+
 CMap_ShapeConvert::CMap_ShapeConvert()
 {
     m_ShapeEllipsoid = WGS84Ellipsoid();
     m_ShapeProjection.Type = -1;
-    m_Shape.SetSouceEllipsoid(m_ShapeEllipsoid);
-    m_Shape.SetDestinationEllipsoid(m_ShapeEllipsoid);
+    SetOwnEllipsoid(m_Shape, m_ShapeEllipsoid);
 }
 
-// The (a, 1/f) and (type, eight values) forms go through the converter's own record forms, so the
-// records compared by RouteNow are exactly those the converters hold.
 void CMap_ShapeConvert::SetShapeDestinationEllipsoid(double a, double rf)
 {
-    CCoordinateConvert c;
-    c.SetSouceEllipsoid(a, rf);
-    SetShapeDestinationEllipsoid(c.GetSouceEllipsoid());
+    SetShapeDestinationEllipsoid(EllipsoidRecord(a, rf));
 }
 
 void CMap_ShapeConvert::SetShapeDestinationEllipsoid(const CoordinateSystem_EllipsoidParameter& ellipsoid)
 {
     std::lock_guard<std::mutex> lock(m_Lock);
     m_ShapeEllipsoid = ellipsoid;
-    // Both ends of a converter lie on its own ellipsoid: it only (un)projects.
-    m_Shape.SetSouceEllipsoid(ellipsoid);
-    m_Shape.SetDestinationEllipsoid(ellipsoid);
+    SetOwnEllipsoid(m_Shape, ellipsoid);
 }
 
 void CMap_ShapeConvert::SetShapeProjection(int type, double Tx, double Ty, double cm, double TK, double p1, double p2,
                                            double refLat, double height)
 {
-    CCoordinateConvert c;
-    c.SetProjection(type, Tx, Ty, cm, TK, p1, p2, refLat, height);
-    SetShapeProjection(c.GetProjection());
+    SetShapeProjection(ProjectionRecord(type, Tx, Ty, cm, TK, p1, p2, refLat, height));
 }
 
 void CMap_ShapeConvert::SetShapeProjection(const CoordinateSystem_ProjectParameter& projection)
@@ -54,25 +72,20 @@ void CMap_ShapeConvert::SetShapeProjection(const CoordinateSystem_ProjectParamet
 
 void CMap_ShapeConvert::SetSurveyDestinationEllipsoid(double a, double rf)
 {
-    CCoordinateConvert c;
-    c.SetSouceEllipsoid(a, rf);
-    SetSurveyDestinationEllipsoid(c.GetSouceEllipsoid());
+    SetSurveyDestinationEllipsoid(EllipsoidRecord(a, rf));
 }
 
 void CMap_ShapeConvert::SetSurveyDestinationEllipsoid(const CoordinateSystem_EllipsoidParameter& ellipsoid)
 {
     std::lock_guard<std::mutex> lock(m_Lock);
     m_SurveyEllipsoid = ellipsoid;
-    m_Survey.SetSouceEllipsoid(ellipsoid);
-    m_Survey.SetDestinationEllipsoid(ellipsoid);
+    SetOwnEllipsoid(m_Survey, ellipsoid);
 }
 
 void CMap_ShapeConvert::SetSurveyProjection(int type, double Tx, double Ty, double cm, double TK, double p1, double p2,
                                             double refLat, double height)
 {
-    CCoordinateConvert c;
-    c.SetProjection(type, Tx, Ty, cm, TK, p1, p2, refLat, height);
-    SetSurveyProjection(c.GetProjection());
+    SetSurveyProjection(ProjectionRecord(type, Tx, Ty, cm, TK, p1, p2, refLat, height));
 }
 
 void CMap_ShapeConvert::SetSurveyProjection(const CoordinateSystem_ProjectParameter& projection)
