@@ -5,6 +5,7 @@
 #include "road/CRoadDesign_CrossPoint.h"
 #include "road/CurveTable.h"
 #include "road/StationText.h"
+#include "RoadDesignFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -12,22 +13,10 @@
 
 namespace
 {
+using RoadFixtures::CrossPoint;
+
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kRad = kPi / 180.0;
-
-Road_CrossPoint Cp(const char* name, double x, double y, double radius = 0.0, double l1 = 0.0, double l2 = 0.0,
-                   double station = 0.0)
-{
-    Road_CrossPoint p;
-    p.point.name = QString::fromUtf8(name);
-    p.point.x = x;
-    p.point.y = y;
-    p.radius = radius;
-    p.leftTransition = l1;
-    p.rightTransition = l2;
-    p.station = station;
-    return p;
-}
 
 // Start 1000 m south of JD1 heading north, turn by `deflectionDegrees` (positive right) at JD1,
 // run 800 m to the end.
@@ -35,8 +24,8 @@ CRoadDesign_CrossPoint OneCurve(double deflectionDegrees, double R, double l1, d
 {
     CRoadDesign_CrossPoint route;
     const double b = deflectionDegrees * kRad;
-    route.m_CrossPoints = {Cp("QD", 3000000.0, 500000.0, 0, 0, 0, startStation), Cp("JD1", 3001000.0, 500000.0, R, l1, l2),
-                           Cp("ZD", 3001000.0 + 800.0 * std::cos(b), 500000.0 + 800.0 * std::sin(b))};
+    route.m_CrossPoints = {CrossPoint("QD", 3000000.0, 500000.0, 0, 0, 0, startStation), CrossPoint("JD1", 3001000.0, 500000.0, R, l1, l2),
+                           CrossPoint("ZD", 3001000.0 + 800.0 * std::cos(b), 500000.0 + 800.0 * std::sin(b))};
     return route;
 }
 
@@ -157,8 +146,8 @@ TEST(CurveTable, SeveralCurvesCarryStationsAndStraights)
     // point's station is the first's plus the distance between them less the first J.
     CRoadDesign_CrossPoint route;
     const double a1 = 90 * kRad, a2 = 90 * kRad, R1 = 200, R2 = 300;
-    route.m_CrossPoints = {Cp("QD", 0, 0, 0, 0, 0, 500.0), Cp("JD1", 1000, 0, R1), Cp("JD2", 1000, 1000, R2),
-                           Cp("ZD", 0, 1000)};
+    route.m_CrossPoints = {CrossPoint("QD", 0, 0, 0, 0, 0, 500.0), CrossPoint("JD1", 1000, 0, R1), CrossPoint("JD2", 1000, 1000, R2),
+                           CrossPoint("ZD", 0, 1000)};
     const std::vector<CrossPointTableRow> rows = BuildCrossPointTable(route);
     ASSERT_EQ(rows.size(), 4u);
     const double T1 = R1 * std::tan(a1 / 2), L1 = R1 * a1, T2 = R2 * std::tan(a2 / 2), L2 = R2 * a2;
@@ -179,7 +168,7 @@ TEST(CurveTable, BendsOverlapsAndTooLongTransitionsAreReported)
 {
     // A crossing point without radius is a plain bend: deflection shown, no curve elements.
     CRoadDesign_CrossPoint bend;
-    bend.m_CrossPoints = {Cp("QD", 0, 0), Cp("JD1", 100, 0), Cp("ZD", 200, 100)};
+    bend.m_CrossPoints = {CrossPoint("QD", 0, 0), CrossPoint("JD1", 100, 0), CrossPoint("ZD", 200, 100)};
     std::vector<CrossPointTableRow> rows = BuildCrossPointTable(bend);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_FALSE(rows[1].curved);
@@ -193,14 +182,14 @@ TEST(CurveTable, BendsOverlapsAndTooLongTransitionsAreReported)
 
     // Curves whose tangents overlap: the straight between them is negative and said so.
     CRoadDesign_CrossPoint tight;
-    tight.m_CrossPoints = {Cp("QD", 0, 0), Cp("JD1", 1000, 0, 1000), Cp("JD2", 1000, 100, 1000), Cp("ZD", 0, 100)};
+    tight.m_CrossPoints = {CrossPoint("QD", 0, 0), CrossPoint("JD1", 1000, 0, 1000), CrossPoint("JD2", 1000, 100, 1000), CrossPoint("ZD", 0, 100)};
     rows = BuildCrossPointTable(tight);
     EXPECT_LT(rows[2].straightBefore, 0.0);
     EXPECT_TRUE(rows[2].problem.contains(QStringLiteral("重叠")));
 
     // Fewer than three points: no table, no crash.
     CRoadDesign_CrossPoint two;
-    two.m_CrossPoints = {Cp("QD", 0, 0), Cp("ZD", 10, 0)};
+    two.m_CrossPoints = {CrossPoint("QD", 0, 0), CrossPoint("ZD", 10, 0)};
     EXPECT_TRUE(BuildCrossPointTable(two).empty());
 }
 

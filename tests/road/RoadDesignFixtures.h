@@ -3,6 +3,7 @@
 // Element routes built in memory for the road design model tests and benchmarks.
 
 #include "road/CRoadDesign.h"
+#include "road/CRoadDesign_CrossPoint.h"
 #include "road/CRoadDesign_Element.h"
 
 #include <QDir>
@@ -15,6 +16,21 @@
 namespace RoadFixtures
 {
 constexpr double kPi = 3.14159265358979323846;
+
+// A crossing point at plane (x, y) with its curve's radius and transitions (0: none).
+inline Road_CrossPoint CrossPoint(const char* name, double x, double y, double radius = 0.0, double l1 = 0.0,
+                                  double l2 = 0.0, double station = 0.0)
+{
+    Road_CrossPoint p;
+    p.point.name = QString::fromUtf8(name);
+    p.point.x = x;
+    p.point.y = y;
+    p.radius = radius;
+    p.leftTransition = l1;
+    p.rightTransition = l2;
+    p.station = station;
+    return p;
+}
 
 inline Road_Element Point(double x, double y)
 {

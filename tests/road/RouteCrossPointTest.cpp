@@ -13,22 +13,13 @@
 #include <iostream>
 #include <limits>
 #include "common/FileBytes.h"
+#include "RoadDesignFixtures.h"
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
+using RoadFixtures::CrossPoint;
 
-Road_CrossPoint Cp(double x, double y, double radius = 0.0, double l1 = 0.0, double l2 = 0.0, double station = 0.0)
-{
-    Road_CrossPoint p;
-    p.point.x = x;
-    p.point.y = y;
-    p.radius = radius;
-    p.leftTransition = l1;
-    p.rightTransition = l2;
-    p.station = station;
-    return p;
-}
+constexpr double kPi = 3.14159265358979323846;
 
 // One curve of a generated route: the leg before its crossing point, the deflection there
 // (degrees, positive right) and the curve.
@@ -43,17 +34,17 @@ struct Leg
 
 std::vector<Road_CrossPoint> Walk(double bearingDegrees, const std::vector<Leg>& legs, double lastLength)
 {
-    std::vector<Road_CrossPoint> points{Cp(3400000.0, 500000.0)};
+    std::vector<Road_CrossPoint> points{CrossPoint("", 3400000.0, 500000.0)};
     double b = bearingDegrees * kPi / 180.0;
     for (const Leg& leg : legs)
     {
         const Road_CrossPoint& last = points.back();
-        points.push_back(Cp(last.point.x + leg.length * std::cos(b), last.point.y + leg.length * std::sin(b),
+        points.push_back(CrossPoint("", last.point.x + leg.length * std::cos(b), last.point.y + leg.length * std::sin(b),
                             leg.radius, leg.l1, leg.l2));
         b += leg.deflection * kPi / 180.0;
     }
     const Road_CrossPoint& last = points.back();
-    points.push_back(Cp(last.point.x + lastLength * std::cos(b), last.point.y + lastLength * std::sin(b)));
+    points.push_back(CrossPoint("", last.point.x + lastLength * std::cos(b), last.point.y + lastLength * std::sin(b)));
     return points;
 }
 
@@ -206,13 +197,13 @@ TEST(RouteCrossPointFile, RoundTripKeepsFileOrderValuesAndChineseBytes)
     const QString path = dir.filePath(QStringLiteral("r.RP"));
     CRoadDesign_CrossPoint route;
     route.m_RoadName = QString::fromUtf8("京港澳高速示例");
-    route.m_CrossPoints.push_back(Cp(3400000.12344, 500000.5, 0, 0, 0, 12345.678));
-    Road_CrossPoint jd = Cp(3400800.0, 500600.0, 800.0, 100.0, 120.0, 0.0);
+    route.m_CrossPoints.push_back(CrossPoint("", 3400000.12344, 500000.5, 0, 0, 0, 12345.678));
+    Road_CrossPoint jd = CrossPoint("", 3400800.0, 500600.0, 800.0, 100.0, 120.0, 0.0);
     jd.point.name = QString::fromUtf8("交点1");
     jd.point.h = 15.5;
     jd.point.note = QStringLiteral("n");
     route.m_CrossPoints.push_back(jd);
-    route.m_CrossPoints.push_back(Cp(3401500.0, 500700.0));
+    route.m_CrossPoints.push_back(CrossPoint("", 3401500.0, 500700.0));
     ASSERT_EQ(route.LibraryFile_Save(path), 1);
 
     const QByteArray bytes = ReadBytes(path);
@@ -290,7 +281,7 @@ TEST(RouteCrossPointConversion, FewerThanThreePointsFailAndKeepThePreviousFile)
     const QString path = dir.filePath(QStringLiteral("r.RP.TDFE"));
     ASSERT_TRUE(WriteBytes(path, "previous"));
     CRoadDesign_CrossPoint route;
-    route.m_CrossPoints = {Cp(3400000, 500000), Cp(3400100, 500000)};
+    route.m_CrossPoints = {CrossPoint("", 3400000, 500000), CrossPoint("", 3400100, 500000)};
     MessageRecorder messages;
     EXPECT_EQ(route.RPtoTDFE(path), 0);
     ASSERT_EQ(messages.calls.size(), 1u);
@@ -299,7 +290,7 @@ TEST(RouteCrossPointConversion, FewerThanThreePointsFailAndKeepThePreviousFile)
     EXPECT_EQ(ReadBytes(path), QByteArray("previous"));
 
     // Coordinates that overflow every distance: refused, previous file kept, no message.
-    route.m_CrossPoints = {Cp(-1e308, 0), Cp(1e308, 1e308), Cp(-1e308, 1e308)};
+    route.m_CrossPoints = {CrossPoint("", -1e308, 0), CrossPoint("", 1e308, 1e308), CrossPoint("", -1e308, 1e308)};
     EXPECT_EQ(route.RPtoTDFE(path), 0);
     route.m_CrossPoints[1].point.y = std::numeric_limits<double>::quiet_NaN();
     EXPECT_EQ(route.RPtoTDFE(path), 0);
@@ -313,7 +304,7 @@ TEST(RouteCrossPointConversion, PlainBendWritesTwoStraightsAndTheStartStation)
     const QString path = dir.filePath(QStringLiteral("bend.TDFE"));
     CRoadDesign_CrossPoint route;
     route.m_RoadName = QString::fromUtf8("折线");
-    route.m_CrossPoints = {Cp(3400000, 500000), Cp(3400300, 500400, 0, 50, 50, 1500.0), Cp(3400300, 500900)};
+    route.m_CrossPoints = {CrossPoint("", 3400000, 500000), CrossPoint("", 3400300, 500400, 0, 50, 50, 1500.0), CrossPoint("", 3400300, 500900)};
     ASSERT_EQ(route.RPtoTDFE(path), 1);
     EXPECT_EQ(ReadBytes(path), ToAnsi(QString::fromUtf8("CURVE FILE(RP) Ver1.0\r\nMETRES\r\nDEGREES\r\n"
                                                          "START CHAINAGE,1000.0000\r\n" // 1500 − 500
@@ -331,7 +322,7 @@ TEST(RouteCrossPointConversion, PlainBendWritesTwoStraightsAndTheStartStation)
 
     // Due north after a bend: written as 360 degrees so that the model does not take it for a
     // straight that follows the element before it.
-    route.m_CrossPoints = {Cp(3400000, 500000), Cp(3400500, 500000), Cp(3400500, 500500), Cp(3401000, 500500)};
+    route.m_CrossPoints = {CrossPoint("", 3400000, 500000), CrossPoint("", 3400500, 500000), CrossPoint("", 3400500, 500500), CrossPoint("", 3401000, 500500)};
     ASSERT_EQ(route.RPtoTDFE(path), 1);
     const QByteArray north = ReadBytes(path);
     EXPECT_TRUE(north.contains("R.,500.000000,0.00000000,\r\nR.,500.000000,90.00000000,\r\n"
@@ -454,7 +445,7 @@ TEST(RouteCrossPointConversion, PointsWhereTheRouteDoesNotTurnBecomePlainBends)
     const QString path = dir.filePath(QStringLiteral("d.TDFE"));
     CRoadDesign_CrossPoint route;
     // Straight on through a crossing point with a curve: no tangent intersection.
-    route.m_CrossPoints = {Cp(3400000, 500000), Cp(3400500, 500500, 800, 100, 100), Cp(3401000, 501000)};
+    route.m_CrossPoints = {CrossPoint("", 3400000, 500000), CrossPoint("", 3400500, 500500, 800, 100, 100), CrossPoint("", 3401000, 501000)};
     ASSERT_EQ(route.RPtoTDFE(path), 1);
     Tdfe t = Parse(ReadBytes(path));
     ASSERT_EQ(t.elements.size(), 2u);
@@ -462,7 +453,7 @@ TEST(RouteCrossPointConversion, PointsWhereTheRouteDoesNotTurnBecomePlainBends)
     EXPECT_NEAR(t.elements[1].value, 45.0, 1e-8);
 
     // Doubling back.
-    route.m_CrossPoints = {Cp(3400000, 500000), Cp(3400500, 500000, 800, 100, 100), Cp(3400100, 500000)};
+    route.m_CrossPoints = {CrossPoint("", 3400000, 500000), CrossPoint("", 3400500, 500000, 800, 100, 100), CrossPoint("", 3400100, 500000)};
     ASSERT_EQ(route.RPtoTDFE(path), 1);
     t = Parse(ReadBytes(path));
     ASSERT_EQ(t.elements.size(), 2u);
@@ -470,8 +461,8 @@ TEST(RouteCrossPointConversion, PointsWhereTheRouteDoesNotTurnBecomePlainBends)
     EXPECT_NEAR(route.m_RunningMileage, 900.0, 1e-6);
 
     // A crossing point on top of its neighbour, and negative transitions: finite output.
-    route.m_CrossPoints = {Cp(3400000, 500000), Cp(3400000, 500000, 800, 100, 100), Cp(3400500, 500300, 300, -50, 60),
-                           Cp(3401000, 500300)};
+    route.m_CrossPoints = {CrossPoint("", 3400000, 500000), CrossPoint("", 3400000, 500000, 800, 100, 100), CrossPoint("", 3400500, 500300, 300, -50, 60),
+                           CrossPoint("", 3401000, 500300)};
     ASSERT_EQ(route.RPtoTDFE(path), 1);
     const QByteArray bytes = ReadBytes(path);
     t = Parse(bytes);
